@@ -1,0 +1,23 @@
+#include "app/clock.h"
+
+#include <SDL.h>
+
+#include "player/player.h"
+
+// SDL tick count of the first call; -1 until then.
+static int32_t clock_start = -1;
+
+double demo_time()
+{
+    if (clock_start == -1) clock_start = static_cast<int32_t>(SDL_GetTicks());
+    const int32_t elapsed_ms = static_cast<int32_t>(SDL_GetTicks() - static_cast<uint32_t>(clock_start));
+    return elapsed_ms * 0.001;
+}
+
+int32_t song_position()
+{
+    // Two independent whole reads; a read at a pattern change may pair the
+    // new row with the old order position for one frame, which is harmless.
+    return player.order_pos.load(std::memory_order_relaxed) * 100 +
+           player.row.load(std::memory_order_relaxed);
+}

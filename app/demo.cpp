@@ -1,0 +1,72 @@
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+
+#include "app/clock.h"
+#include "app/shell.h"
+#include "gfx/textures.h"
+#include "sound/sound_device.h"
+
+bool windowed_requested(int argc, char** argv)
+{
+    return argc == 2 && std::strcmp(argv[1], "-w") == 0;
+}
+
+uint32_t video_flags(int argc, char** argv)
+{
+    uint32_t flags = SDL_OPENGL | SDL_HWSURFACE;
+    if (!windowed_requested(argc, argv)) flags |= SDL_FULLSCREEN;
+    return flags;
+}
+
+static bool past_the_end(int32_t position)
+{
+    return static_cast<uint32_t>(position) > kLastPosition;
+}
+
+int run_demo(int argc, char** argv)
+{
+    const uint32_t flags = video_flags(argc, argv);
+    SDL_Init(SDL_INIT_VIDEO);
+    if (!SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, flags)) {
+        std::fprintf(stderr, "periodica: cannot open a %dx%d OpenGL window: %s\n",
+                     kScreenWidth, kScreenHeight, SDL_GetError());
+        SDL_Quit();
+        return 2;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+
+    // Pre-answer the device menu with "2" (16-bit 44.1 kHz): pushed in
+    // reverse, so the next read sees '2' then the newline.
+    std::ungetc('\n', stdin);
+    std::ungetc('2', stdin);
+
+    if (!load_resources()) return 1;
+
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    start_playback(kTicksPerSecond);
+
+    // The replay routine starts row 0 of order 0 on its own thread; until
+    // then the position is -37, far above 100 when read unsigned.
+    while (static_cast<uint32_t>(song_position()) > 100) {
+    }
+    demo_time();  // fixes the clock's zero at the first frame
+
+    int quit_count = 0;
+    SDL_Event event;
+    for (;;) {
+        const double p = static_cast<double>(static_cast<uint32_t>(song_position()));
+        draw_frame(p);
+        if (past_the_end(song_position())) ++quit_count;
+        SDL_GL_SwapBuffers();
+        while (SDL_PollEvent(&event) > 0) {
+            if (event.type == SDL_QUIT || event.type == SDL_MOUSEBUTTONDOWN) ++quit_count;
+        }
+        if (quit_count != 0) {
+            SDL_Quit();
+            return 0;
+        }
+    }
+}

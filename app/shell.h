@@ -1,0 +1,17 @@
+// Application shell: command line, start-up and the frame skeleton.
+#pragma once
+#include <cstdint>
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+constexpr int kTicksPerSecond = 50;
+constexpr uint32_t kLastPosition = 1920;  // the show ends after this position
+
+// True only for exactly one argument that is exactly "-w".
+bool windowed_requested(int argc, char** argv);
+// SDL_OPENGL | SDL_HWSURFACE, plus SDL_FULLSCREEN unless windowed.
+uint32_t video_flags(int argc, char** argv);
+// Frame steps from the clear to the timeline, for position p.
+void draw_frame(double p);
+// The whole program; returns the exit status.
+int run_demo(int argc, char** argv);

@@ -1,0 +1,107 @@
+#include "gfx/textures.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "gfx/effects/effects.h"
+#include "gfx/effects/scalar_field.h"
+#include "gfx/unit_quad.h"
+#include "player/player.h"
+#include "sound/sound_device.h"
+
+GLuint textures[kTextureCount];
+uint8_t module_buffer[kModuleBufferSize];
+uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
+
+static const char* const kPicturePaths[7] = {
+    "data/velmor.jpg", "data/tandro.jpg", "data/quillet.jpg", "data/brasko.jpg",
+    "data/orvane.jpg", "data/pimsel.jpg", "data/dorrin.jpg",
+};
+static const char* const kModulePath = "data/zentaro.mod";
+
+// Shown instead of a picture that can't be read: a small grey/magenta checker.
+static constexpr int kPlaceholderSize = 8;
+static uint8_t placeholder_pixels[kPlaceholderSize * kPlaceholderSize * 3];
+
+static void build_placeholder()
+{
+    for (int y = 0; y < kPlaceholderSize; ++y) {
+        for (int x = 0; x < kPlaceholderSize; ++x) {
+            uint8_t* pixel = placeholder_pixels + (y * kPlaceholderSize + x) * 3;
+            const bool light = ((x + y) & 1) != 0;
+            pixel[0] = light ? 200 : 60;
+            pixel[1] = light ? 0 : 60;
+            pixel[2] = light ? 200 : 60;
+        }
+    }
+}
+
+void build_disc()
+{
+    for (int j = 0; j < kDiscSize; ++j) {
+        for (int l = 0; l < kDiscSize; ++l) {
+            uint8_t* pixel = disc_pixels + (j * kDiscSize + l) * 4;
+            // Centred on pixel (128, 128), hard edge at truncated distance 120.
+            const int distance = static_cast<int>(std::sqrt(double((l - 128) * (l - 128) + (j - 128) * (j - 128))));
+            pixel[0] = pixel[1] = pixel[2] = 255;
+            pixel[3] = distance < 120 ? 255 : 0;
+        }
+    }
+}
+
+static void upload(GLuint name, GLenum format, uint32_t width, uint32_t height, const uint8_t* pixels)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, format, GL_UNSIGNED_BYTE, pixels);
+}
+
+int load_resources()
+{
+    glGenTextures(kTextureCount, textures);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+
+    for (int index = 0; index < kTextureCount; ++index) {
+        if (index == 7) {
+            build_disc();
+            upload(textures[index], GL_RGBA, kDiscSize, kDiscSize, disc_pixels);
+            continue;
+        }
+        uint32_t width = 0;
+        uint32_t height = 0;
+        // Picture buffers live for the whole run.
+        const uint8_t* pixels = load_jpeg(kPicturePaths[index], &width, &height);
+        if (!pixels) {
+            std::fprintf(stderr, "periodica: cannot read picture %s; showing a placeholder\n",
+                         kPicturePaths[index]);
+            build_placeholder();
+            pixels = placeholder_pixels;
+            width = height = kPlaceholderSize;
+        }
+        upload(textures[index], GL_RGB, width, height, pixels);
+    }
+
+    // Warm-up draw of every texture; never shown, the first frame clears.
+    for (int index = 0; index < kTextureCount; ++index) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, textures[index]);
+        draw_unit_quad();
+    }
+
+    FILE* module_file = std::fopen(kModulePath, "rb");
+    if (!module_file) return 0;
+    // A longer file is cut; a shorter one leaves the rest of the buffer zero.
+    const size_t read = std::fread(module_buffer, 1, kModuleBufferSize, module_file);
+    (void)read;
+    std::fclose(module_file);
+
+    select_sound_device();
+    if (!pt_load(module_buffer, kModuleBufferSize)) std::fprintf(stderr, "periodica: %s\n", last_error);
+    field_clear();
+    tube_clear();
+    return 1;
+}
