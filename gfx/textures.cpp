@@ -17,7 +17,6 @@ static const char* const kPicturePaths[7] = {
     "data/velmor.jpg", "data/tandro.jpg", "data/quillet.jpg", "data/brasko.jpg",
     "data/orvane.jpg", "data/pimsel.jpg", "data/dorrin.jpg",
 };
-static const char* const kModulePath = "data/zentaro.mod";
 
 // Shown instead of a picture that can't be read: a small grey/magenta checker.
 static constexpr int kPlaceholderSize = 8;
@@ -60,7 +59,7 @@ static void upload(GLuint name, GLenum format, uint32_t width, uint32_t height, 
                  static_cast<GLsizei>(height), 0, format, GL_UNSIGNED_BYTE, pixels);
 }
 
-int load_resources()
+void load_textures()
 {
     glGenTextures(kTextureCount, textures);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -91,17 +90,31 @@ int load_resources()
         glBindTexture(GL_TEXTURE_2D, textures[index]);
         draw_unit_quad();
     }
+}
 
-    FILE* module_file = std::fopen(kModulePath, "rb");
+int read_module_file(const char* path)
+{
+    FILE* module_file = std::fopen(path, "rb");
     if (!module_file) return 0;
     // A longer file is cut; a shorter one leaves the rest of the buffer zero.
     const size_t read = std::fread(module_buffer, 1, kModuleBufferSize, module_file);
     (void)read;
     std::fclose(module_file);
+    return 1;
+}
 
-    select_sound_device();
+void load_song_and_effects()
+{
     if (!pt_load(module_buffer, kModuleBufferSize)) std::fprintf(stderr, "periodica: %s\n", last_error);
     field_clear();
     tube_clear();
+}
+
+int load_resources()
+{
+    load_textures();
+    if (!read_module_file(kModulePath)) return 0;
+    select_sound_device();
+    load_song_and_effects();
     return 1;
 }
