@@ -6,13 +6,48 @@
 
 #include "gfx/textures.h"
 
-// Larger pictures than this are taken for a corrupt header, not allocated.
+// A picture buffer larger than this is taken for a corrupt header, not allocated.
 static constexpr size_t kMaxPictureBytes = size_t{64} << 20;
+
+// libjpeg refuses a frame header with a zero dimension by ending the
+// process, so the header is looked at first: such a file counts as missing.
+// Returns false only when a start-of-frame header with a zero size is found;
+// anything else is left to libjpeg. Leaves the file at its start.
+static bool frame_size_plausible(FILE* file)
+{
+    bool plausible = true;
+    uint8_t marker[2];
+    if (std::fread(marker, 1, 2, file) == 2 && marker[0] == 0xFF && marker[1] == 0xD8) {
+        for (;;) {
+            uint8_t header[4];
+            if (std::fread(header, 1, 4, file) != 4 || header[0] != 0xFF) break;
+            const int kind = header[1];
+            const long length = (header[2] << 8) | header[3];
+            const bool start_of_frame = kind >= 0xC0 && kind <= 0xCF && kind != 0xC4 && kind != 0xC8 && kind != 0xCC;
+            if (start_of_frame) {
+                uint8_t frame[5];
+                if (std::fread(frame, 1, 5, file) == 5) {
+                    const int frame_height = (frame[1] << 8) | frame[2];
+                    const int frame_width = (frame[3] << 8) | frame[4];
+                    plausible = frame_height != 0 && frame_width != 0;
+                }
+                break;
+            }
+            if (length < 2 || std::fseek(file, length - 2, SEEK_CUR) != 0) break;
+        }
+    }
+    std::rewind(file);
+    return plausible;
+}
 
 uint8_t* load_jpeg(const char* path, uint32_t* width, uint32_t* height)
 {
     FILE* file = std::fopen(path, "rb");
     if (!file) return nullptr;
+    if (!frame_size_plausible(file)) {
+        std::fclose(file);
+        return nullptr;
+    }
 
     // libjpeg's standard error manager: a file it can't decode ends the
     // process with the library's own message.

@@ -1,0 +1,9 @@
+# Application shell and texture set.
+add_executable(test_foundation
+  test_foundation_textures.cpp test_foundation_shell.cpp test_foundation_jpeg_writer.cpp)
+target_link_libraries(test_foundation PRIVATE ${PERIODICA_LIBS} gl_test_context GTest::gtest_main JPEG::JPEG)
+gtest_discover_tests(test_foundation)
+
+# The real binary at start-up: missing module, no window.
+add_test(NAME foundation_whole_program_startup
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/whole_program_startup.sh $<TARGET_FILE:periodica>)
