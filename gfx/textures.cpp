@@ -13,6 +13,9 @@ GLuint textures[kTextureCount];
 uint8_t module_buffer[kModuleBufferSize];
 uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 
+// Decoded pictures stay allocated for the whole run, like the textures.
+static uint8_t* picture_pixels[7];
+
 static const char* const kPicturePaths[7] = {
     "data/velmor.jpg", "data/tandro.jpg", "data/quillet.jpg", "data/brasko.jpg",
     "data/orvane.jpg", "data/pimsel.jpg", "data/dorrin.jpg",
@@ -72,8 +75,8 @@ void load_textures()
         }
         uint32_t width = 0;
         uint32_t height = 0;
-        // Picture buffers live for the whole run.
-        const uint8_t* pixels = load_jpeg(kPicturePaths[index], &width, &height);
+        picture_pixels[index] = load_jpeg(kPicturePaths[index], &width, &height);
+        const uint8_t* pixels = picture_pixels[index];
         if (!pixels) {
             std::fprintf(stderr, "periodica: cannot read picture %s; showing a placeholder\n",
                          kPicturePaths[index]);

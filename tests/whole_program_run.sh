@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Runs the real demo binary the way a person does, under Xvfb, and checks
+# what it shows, plays and prints.
+#   whole_program_run.sh SCENARIO BUILD_DIR [X11_CLOSE_TOOL]
+# Scenarios:
+#   full-run    ends by itself after position 1920 with status 0; stdout is
+#               exactly the menu; the sound SDL was handed equals modrender's;
+#               screenshots of three sections are not blank and differ
+#   silent      no sound card: says it plays silently, still ends by itself
+#   controls    a key press does not end it; a click does; closing the window does
+#   fullscreen  without -w it opens full screen and ends on a click
+set -u
+scenario="$1"
+build_dir="$(cd "$2" && pwd)"
+close_tool="${3:-}"
+binary="$build_dir/periodica"
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what="$1"
+  shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $what"; else failed=$((failed + 1)); echo "FAIL: $what"; fi
+}
+finish() {
+  echo "$scenario: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit $?
+}
+convert_tool=/usr/bin/convert
+[ -x "$convert_tool" ] || convert_tool=convert
+
+# Inside Xvfb: run the demo from the build tree (where data/ is generated).
+in_xvfb() {
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$1"
+}
+
+# Waits up to $2 seconds for child $1 to end and writes its status, or
+# "running", to file $3 (not through $(...): a subshell can't wait for it).
+wait_for() {
+  local pid="$1" limit="$2" out="$3" waited=0
+  while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt "$limit" ]; do sleep 1; waited=$((waited + 1)); done
+  if kill -0 "$pid" 2>/dev/null; then echo running >"$out"; else wait "$pid"; echo $? >"$out"; fi
+}
+export -f wait_for
+
+program_lines() {  # lines the program itself wrote to stderr
+  grep '^periodica' "$1" || true
+}
+
+case "$scenario" in
+full-run)
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw"
+  export WORK="$work" BINARY="$binary" CONVERT="$convert_tool"
+  # Screenshots when the sound written so far reaches 20 s, 62 s and 105 s
+  # (opening rings, sprite tunnel, twisted tube).
+  in_xvfb '
+    cd "$(dirname "$BINARY")"
+    start=$(date +%s)
+    "$BINARY" -w >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
+    pid=$!
+    for seconds in 20 62 105; do
+      while kill -0 $pid 2>/dev/null; do
+        size=$(stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0)
+        [ "$size" -ge $((seconds * 88200)) ] && break
+        sleep 0.2
+      done
+      xwd -root -silent | "$CONVERT" xwd:- "$WORK/shot_$seconds.png"
+    done
+    wait_for $pid 240 "$WORK/status.txt"
+    echo $(( $(date +%s) - start )) >"$WORK/elapsed.txt"
+    kill $pid 2>/dev/null
+  '
+  status=$(cat "$work/status.txt")
+  check "ends by itself with status 0 (status $status after $(cat "$work/elapsed.txt") s)" [ "$status" = 0 ]
+  printf 'Select your sound device:\n0 - None\n1 - 8-bit 22kHz\n2 - 16-bit 44kHz\n' >"$work/menu.txt"
+  check "standard output is exactly the four menu lines" cmp -s "$work/stdout.txt" "$work/menu.txt"
+  check "nothing from the program on standard error: $(program_lines "$work/stderr.txt")" \
+    [ -z "$(program_lines "$work/stderr.txt")" ]
+  bytes=$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)
+  seconds=$((bytes / 88200))
+  check "the sound lasts past position 1920 (${seconds} s)" [ "$seconds" -ge 147 ]
+  "$build_dir/modrender" "$build_dir/data/zentaro.mod" "$work/reference.wav" --seconds $((seconds + 2)) >/dev/null 2>&1
+  tail -c +45 "$work/reference.wav" >"$work/reference.raw"
+  check "the sound handed to SDL equals modrender's, from the first sample ($bytes bytes)" \
+    cmp -s -n "$bytes" "$work/sound.raw" "$work/reference.raw"
+  for shot in 20 62 105; do
+    mean=$("$convert_tool" "$work/shot_$shot.png" -colorspace gray -format '%[fx:mean]' info: 2>/dev/null || echo 0)
+    check "screenshot at ${shot} s is not blank (mean $mean)" awk -v m="$mean" 'BEGIN { exit !(m > 0.01) }'
+  done
+  for pair in "20 62" "62 105" "20 105"; do
+    set -- $pair
+    difference=$(compare -metric RMSE "$work/shot_$1.png" "$work/shot_$2.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/')
+    check "screenshots at $1 s and $2 s differ (RMSE $difference)" awk -v d="$difference" 'BEGIN { exit !(d > 0.02) }'
+  done
+  ;;
+silent)
+  export SDL_AUDIODRIVER=no_such_audio_driver WORK="$work" BINARY="$binary"
+  in_xvfb '
+    cd "$(dirname "$BINARY")"
+    start=$(date +%s)
+    "$BINARY" -w >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
+    pid=$!
+    wait_for $pid 240 "$WORK/status.txt"
+    echo $(( $(date +%s) - start )) >"$WORK/elapsed.txt"
+    kill $pid 2>/dev/null
+  '
+  status=$(cat "$work/status.txt")
+  elapsed=$(cat "$work/elapsed.txt")
+  check "ends by itself with status 0 (status $status after $elapsed s)" [ "$status" = 0 ]
+  check "paced by the timer: about 148 s (took $elapsed s)" [ "$elapsed" -ge 140 ]
+  check "announces once that it plays silently: $(program_lines "$work/stderr.txt")" \
+    [ "$(program_lines "$work/stderr.txt" | grep -c -i silent)" -eq 1 ]
+  ;;
+controls)
+  [ -x "$close_tool" ] || { echo "no window-close tool given"; exit 1; }
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" WORK="$work" BINARY="$binary" CLOSE="$close_tool"
+  in_xvfb '
+    cd "$(dirname "$BINARY")"
+    "$BINARY" -w >/dev/null 2>&1 </dev/null &
+    pid=$!
+    sleep 5
+    xdotool mousemove 300 300 key space key Escape key q
+    sleep 2
+    kill -0 $pid 2>/dev/null && echo running >"$WORK/after_keys.txt"
+    xdotool click 1
+    wait_for $pid 15 "$WORK/after_click.txt"
+    "$BINARY" -w >/dev/null 2>&1 </dev/null &
+    pid=$!
+    sleep 5
+    "$CLOSE"
+    wait_for $pid 15 "$WORK/after_close.txt"
+    kill $pid 2>/dev/null
+  '
+  check "key presses do not end it" [ "$(cat "$work/after_keys.txt" 2>/dev/null)" = running ]
+  check "a mouse click ends it with status 0 (got $(cat "$work/after_click.txt"))" [ "$(cat "$work/after_click.txt")" = 0 ]
+  check "closing the window ends it with status 0 (got $(cat "$work/after_close.txt"))" [ "$(cat "$work/after_close.txt")" = 0 ]
+  ;;
+fullscreen)
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" WORK="$work" BINARY="$binary"
+  in_xvfb '
+    cd "$(dirname "$BINARY")"
+    "$BINARY" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
+    pid=$!
+    sleep 6
+    kill -0 $pid 2>/dev/null && echo running >"$WORK/opened.txt"
+    xdotool mousemove 512 384 click 1
+    wait_for $pid 15 "$WORK/status.txt"
+  '
+  check "opens full screen and keeps running" [ "$(cat "$work/opened.txt" 2>/dev/null)" = running ]
+  check "ends on a click with status 0 (got $(cat "$work/status.txt"))" [ "$(cat "$work/status.txt")" = 0 ]
+  check "nothing from the program on standard error" [ -z "$(program_lines "$work/stderr.txt")" ]
+  ;;
+*)
+  echo "unknown scenario $scenario"
+  exit 2
+  ;;
+esac
+finish
