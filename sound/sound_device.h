@@ -59,3 +59,9 @@ void install_offline_device(int32_t mode, int32_t ticks_per_second);
 // SDL 1.2 audio callback: fills length bytes of stream in tick-sized slices,
 // running pt_tick before each slice (see audio_callback.cpp).
 void audio_callback(void* user_data, uint8_t* stream, int length);
+// Forgets any slice owed from an earlier callback, so the next callback
+// starts with a tick at its first sample, as the demo's first one does.
+void reset_audio_carry();
+// Stores tick_rate and tick_interval = 1000 / tick_rate (0 when the rate is
+// not positive); start_playback and install_offline_device both use it.
+void set_tick_rate(int32_t ticks_per_second);

@@ -1,0 +1,67 @@
+// SDL audio callback: the buffer is cut into tick-sized slices, one pt_tick
+// before each slice, and a slice that does not fit is finished at the start
+// of the next buffer without another tick. So the music advances exactly
+// tick_rate ticks per second of output, whatever the buffer size.
+#include <cstring>
+
+#include "player/player.h"
+#include "sound/mixer.h"
+#include "sound/sound_device.h"
+
+// Samples of the last tick's slice still owed to the next callback.
+static int32_t carry = 0;
+
+void reset_audio_carry()
+{
+    carry = 0;
+}
+
+void audio_callback(void*, uint8_t* stream, int length)
+{
+    int32_t samples = 0;  // L: samples in this buffer
+    int32_t rate = 0;
+    int32_t bytes_per_sample = 0;
+    if (sound_mode == 1) {
+        samples = length;
+        rate = 22050;
+        bytes_per_sample = 1;
+    } else if (sound_mode == 2) {
+        samples = length / 2;
+        rate = 44100;
+        bytes_per_sample = 2;
+    } else {
+        return;
+    }
+    if (samples <= 0) return;
+    const int32_t sixteen_bit = bytes_per_sample == 2 ? 1 : 0;
+    const int32_t slice = tick_rate > 0 ? rate / tick_rate : 0;
+    if (slice <= 0) {
+        // No usable tick rate: nothing could ever be scheduled, so play
+        // silence rather than loop forever or leave the buffer unwritten.
+        std::memset(stream, sixteen_bit ? 0 : 128, static_cast<size_t>(samples) * bytes_per_sample);
+        return;
+    }
+
+    int32_t fill = 0;
+    if (carry != 0) {
+        // These samples belong to the tick of the previous callback. A slice
+        // longer than the buffer (only with very low tick rates) is spread
+        // over as many buffers as it needs instead of overrunning this one.
+        const int32_t owed = carry < samples ? carry : samples;
+        mix_samples(stream, owed, sixteen_bit);
+        fill = owed;
+        carry -= owed;
+        if (fill == samples) return;
+    }
+    while (fill + slice <= samples) {
+        pt_tick();
+        mix_samples(stream + static_cast<size_t>(fill) * bytes_per_sample, slice, sixteen_bit);
+        fill += slice;
+    }
+    // Always a tick here: its slice starts with what is left of this buffer
+    // (possibly nothing, which still latches the voices) and the rest is owed.
+    const int32_t part = samples - fill;
+    pt_tick();
+    mix_samples(stream + static_cast<size_t>(fill) * bytes_per_sample, part, sixteen_bit);
+    carry = slice - part;
+}

@@ -1,0 +1,17 @@
+// The device table and the playback globals. Kept apart from start_playback
+// (which needs the player's timer_tick) so the audio callback links alone.
+#include "sound/sound_device.h"
+
+SoundDevice sound_device;
+int32_t sound_mode = 0;
+int32_t device_rate = 44100;
+int32_t tick_rate = 0;
+int32_t tick_interval = 0;
+const char* device_name = "";
+const char* device_error = "";
+
+void set_tick_rate(int32_t ticks_per_second)
+{
+    tick_rate = ticks_per_second;
+    tick_interval = ticks_per_second > 0 ? 1000 / ticks_per_second : 0;
+}
