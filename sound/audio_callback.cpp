@@ -42,16 +42,19 @@ void audio_callback(void*, uint8_t* stream, int length)
         return;
     }
 
+    if (carry > samples) {
+        // Only with a slice longer than the buffer (very low tick rates):
+        // spread the owed samples over as many buffers as they need instead
+        // of overrunning this one.
+        mix_samples(stream, samples, sixteen_bit);
+        carry -= samples;
+        return;
+    }
+    // The samples owed to the previous callback's last tick come first.
     int32_t fill = 0;
     if (carry != 0) {
-        // These samples belong to the tick of the previous callback. A slice
-        // longer than the buffer (only with very low tick rates) is spread
-        // over as many buffers as it needs instead of overrunning this one.
-        const int32_t owed = carry < samples ? carry : samples;
-        mix_samples(stream, owed, sixteen_bit);
-        fill = owed;
-        carry -= owed;
-        if (fill == samples) return;
+        mix_samples(stream, carry, sixteen_bit);
+        fill = carry;
     }
     while (fill + slice <= samples) {
         pt_tick();

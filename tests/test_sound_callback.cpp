@@ -1,0 +1,137 @@
+// Audio callback slicing: ticks are counted through this test's own pt_tick,
+// which also restarts voice 0 on a level naming the tick, so every output
+// sample shows which tick's slice it belongs to.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "sound/mixer.h"
+#include "sound/sound_device.h"
+#include "sound/voices.h"
+
+static int32_t ticks = 0;
+static int8_t tick_levels[128];  // tick_levels[i] = i
+
+static int32_t level_of_tick(int32_t tick)
+{
+    return (tick - 1) % 60 + 1;  // 512 * 60 still fits 16 bits
+}
+
+void pt_tick()
+{
+    ++ticks;
+    sound_device.select_voice(0);
+    sound_device.trigger(static_cast<uint32_t>(level_of_tick(ticks)));
+}
+
+// The demo's set-up without SDL, then one looping voice at step 0 whose
+// amplitude is 512 (volume 100, master 162): level i sums to 512 * i.
+static void start(int32_t mode, int32_t ticks_per_second)
+{
+    install_offline_device(mode, ticks_per_second);
+    for (int i = 0; i < 128; ++i) tick_levels[i] = static_cast<int8_t>(i);
+    sound_device.register_sample(1, tick_levels, 128, 0, 127, 1);
+    sound_device.set_channel_count(1);
+    sound_device.set_master_volume(162);
+    sound_device.select_voice(0);
+    sound_device.set_sample(1);
+    sound_device.set_volume(100);
+    sound_device.set_period(0);
+    ticks = 0;
+}
+
+// Runs one callback of length bytes; appends the level of each output sample.
+static void run_callback(int length, std::vector<int32_t>& levels)
+{
+    std::vector<uint8_t> buffer(static_cast<size_t>(length) + 8, 0xEE);
+    audio_callback(nullptr, buffer.data(), length);
+    if (sound_mode == 2) {
+        for (int k = 0; k < length / 2; ++k) {
+            int16_t sample = 0;
+            std::memcpy(&sample, buffer.data() + 2 * k, 2);
+            levels.push_back(sample / 512);
+        }
+    } else {
+        for (int k = 0; k < length; ++k) levels.push_back(buffer[static_cast<size_t>(k)] - 128);
+    }
+    const size_t written = sound_mode == 2 ? static_cast<size_t>(length / 2) * 2 : static_cast<size_t>(length);
+    for (size_t k = written; k < buffer.size(); ++k) ASSERT_EQ(buffer[k], 0xEE) << "byte " << k << " overwritten";
+}
+
+// Sample n of the whole output belongs to the slice of tick n / slice + 1.
+static void expect_slices(const std::vector<int32_t>& levels, int32_t slice)
+{
+    for (size_t n = 0; n < levels.size(); ++n) {
+        ASSERT_EQ(levels[n], level_of_tick(static_cast<int32_t>(n) / slice + 1)) << "sample " << n;
+    }
+}
+
+TEST(AudioCallback, SixteenBitSlicesCarryOverBuffers)
+{
+    start(2, 50);
+    std::vector<int32_t> levels;
+    run_callback(4096, levels);  // ticks at 0 and 882, part 284 with a third
+    EXPECT_EQ(ticks, 3);
+    run_callback(4096, levels);  // 598 owed, tick at 598, part 568
+    EXPECT_EQ(ticks, 5);
+    run_callback(4096, levels);  // 314 owed, tick at 314, part 852
+    EXPECT_EQ(ticks, 7);
+    ASSERT_EQ(levels.size(), 3u * 2048u);
+    expect_slices(levels, 882);
+    // The fourth buffer opens with the 30 samples still owed to tick 7.
+    run_callback(4096, levels);
+    EXPECT_EQ(levels[3 * 2048 + 29], level_of_tick(7));
+    EXPECT_EQ(levels[3 * 2048 + 30], level_of_tick(8));
+}
+
+TEST(AudioCallback, EightBitSlicesOfFourHundredFortyOne)
+{
+    start(1, 50);
+    std::vector<int32_t> levels;
+    run_callback(2048, levels);  // ticks at 0, 441, 882, 1323, part 284 with a fifth
+    EXPECT_EQ(ticks, 5);
+    run_callback(2048, levels);
+    expect_slices(levels, 441);
+}
+
+TEST(AudioCallback, TicksFollowTheSamplesOutputForAnyBufferLengths)
+{
+    std::mt19937 rng(5);
+    const int32_t cases[][2] = {{1, 50}, {2, 50}, {2, 60}, {1, 7}, {2, 13}};  // (mode, ticks per second)
+    for (const auto& c : cases) {
+        start(c[0], c[1]);
+        const int32_t slice = (c[0] == 1 ? 22050 : 44100) / c[1];
+        std::vector<int32_t> levels;
+        for (int call = 0; call < 60; ++call) {
+            run_callback(static_cast<int>(1 + rng() % 5000), levels);
+            // A tick opens every slice that has begun, including one that
+            // begins exactly at the end of this buffer.
+            ASSERT_EQ(ticks, static_cast<int32_t>(levels.size()) / slice + 1)
+                << "mode " << c[0] << " rate " << c[1] << " call " << call;
+        }
+        expect_slices(levels, slice);
+    }
+}
+
+TEST(AudioCallback, BufferEndingOnASliceBoundaryOwesTheWholeNextSlice)
+{
+    start(1, 50);
+    std::vector<int32_t> levels;
+    run_callback(882, levels);  // exactly two slices: a third tick, nothing mixed for it
+    EXPECT_EQ(ticks, 3);
+    run_callback(441, levels);  // all of it owed to tick 3, no new tick before the end
+    EXPECT_EQ(ticks, 4);
+    expect_slices(levels, 441);
+}
+
+TEST(AudioCallback, SilentModeWritesNothing)
+{
+    start(2, 50);
+    sound_mode = 0;
+    std::vector<uint8_t> buffer(64, 0x5A);
+    audio_callback(nullptr, buffer.data(), 64);
+    EXPECT_EQ(buffer, std::vector<uint8_t>(64, 0x5A));
+    EXPECT_EQ(ticks, 0);
+}
