@@ -6,29 +6,35 @@
 
 #include "tools/pictures_image.h"
 
-static constexpr float kPi = 3.14159265359f;
+// Night-to-fire ramp for the plasma, t in 0..1.
+static Colour plasma_ramp(float t)
+{
+    static const Colour stops[] = {{0.02f, 0.02f, 0.12f}, {0.30f, 0.06f, 0.55f}, {0.95f, 0.22f, 0.55f},
+                                   {1.0f, 0.62f, 0.2f},   {1.0f, 0.95f, 0.75f}};
+    constexpr int kLast = static_cast<int>(sizeof stops / sizeof stops[0]) - 1;
+    const float at = clamp01(t) * kLast;
+    const int i = std::min(kLast - 1, static_cast<int>(at));
+    return mix(stops[i], stops[i + 1], at - i);
+}
 
 // Classic sum-of-sines plasma, its coordinates bent by noise so the bands
-// flow instead of repeating, coloured through a cyclic palette.
+// flow instead of repeating, coloured through a ramp from night blue to pale fire.
 Image paint_plasma()
 {
     Image image = make_image(kPictureSize, kPictureSize);
-    const Colour a = rgb(0.55f, 0.4f, 0.6f), b = rgb(0.45f, 0.45f, 0.4f);
-    const Colour c = rgb(1.0f, 1.0f, 1.0f), d = rgb(0.0f, 0.25f, 0.5f);
     for (int y = 0; y < kPictureSize; ++y) {
         for (int x = 0; x < kPictureSize; ++x) {
             const float u = x / 512.0f, v = y / 512.0f;
             const float wx = u + 0.12f * (fbm(u * 3.0f, v * 3.0f, 4, 11) - 0.5f);
             const float wy = v + 0.12f * (fbm(u * 3.0f + 7.0f, v * 3.0f, 4, 12) - 0.5f);
-            float s = std::sin(wx * 11.0f);
-            s += std::sin((wy * 9.0f + wx * 4.0f));
-            s += std::sin(std::hypot(wx - 0.7f, wy - 0.35f) * 22.0f);
-            s += std::sin(std::hypot(wx - 0.2f, wy - 0.8f) * 17.0f);
-            const float t = s * 0.125f + 0.5f;
-            Colour col = cosine_palette(t * 2.5f, a, b, c, d);
-            // Bright crests along the zero crossings give the bands an edge.
-            const float crest = std::pow(1.0f - std::fabs(std::sin(s * kPi * 1.25f)), 8.0f);
-            col = add(col, scale(rgb(1.0f, 0.9f, 0.8f), 0.25f * crest));
+            float s = std::sin(wx * 13.0f);
+            s += std::sin((wy * 11.0f + wx * 5.0f));
+            s += std::sin(std::hypot(wx - 0.7f, wy - 0.35f) * 26.0f);
+            s += std::sin(std::hypot(wx - 0.2f, wy - 0.8f) * 21.0f);
+            // Ping-pong through the ramp so the bands join without a seam.
+            const float phase = s * 0.3f + 10.0f;
+            const float t = 1.0f - std::fabs(2.0f * (phase - std::floor(phase)) - 1.0f);
+            const Colour col = plasma_ramp(smoothstep(0.0f, 1.0f, t));
             const float vignette = 1.0f - 0.45f * ((u - 0.5f) * (u - 0.5f) + (v - 0.5f) * (v - 0.5f)) * 2.0f;
             put_pixel(image, x, y, scale(col, vignette));
         }
@@ -130,12 +136,14 @@ struct Ball {
     Colour colour;
 };
 
+// A small ball inside a big blob would poke a pin-hole into the surface (the
+// field peaks sharply at each centre), so the small ones stand at the rim.
 static const Ball kBalls[] = {
     {170, 200, 52, {1.0f, 0.35f, 0.2f}},  {250, 170, 40, {1.0f, 0.75f, 0.15f}},
     {205, 275, 44, {0.9f, 0.2f, 0.5f}},   {350, 300, 60, {0.3f, 0.45f, 1.0f}},
     {420, 230, 34, {0.2f, 0.85f, 0.8f}},  {330, 390, 30, {0.6f, 0.3f, 1.0f}},
     {90, 330, 30, {1.0f, 0.5f, 0.7f}},    {390, 130, 24, {1.0f, 0.95f, 0.6f}},
-    {120, 390, 20, {0.4f, 1.0f, 0.5f}},   {280, 240, 18, {1.0f, 0.95f, 0.9f}},
+    {120, 390, 20, {0.4f, 1.0f, 0.5f}},
 };
 
 // Field strength: 1 on a lone ball's surface, larger inside.

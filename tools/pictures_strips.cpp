@@ -69,7 +69,9 @@ Image paint_title()
             const float n = fbm(u + 2.5f * qx, v + 2.5f * qy, 6, 33);
             const float dust = smoothstep(0.35f, 0.8f, n);
             Colour col = mix(rgb(0.01f, 0.0f, 0.04f), rgb(0.35f, 0.08f, 0.45f), dust);
-            col = mix(col, rgb(0.15f, 0.55f, 0.7f), smoothstep(0.55f, 0.9f, n) * qx);
+            // The warp field itself picks teal or rose for the brighter gas.
+            col = mix(col, rgb(0.1f, 0.45f, 0.65f), smoothstep(0.45f, 0.8f, n) * smoothstep(0.4f, 0.65f, qy));
+            col = mix(col, rgb(0.7f, 0.2f, 0.4f), smoothstep(0.5f, 0.85f, n) * smoothstep(0.6f, 0.4f, qx));
             col = add(col, scale(rgb(1.0f, 0.55f, 0.6f), std::pow(smoothstep(0.6f, 0.95f, n), 2.0f) * 0.5f));
             col = add(col, scale(rgb(0.9f, 0.95f, 1.0f), stars[at]));
 
@@ -78,12 +80,12 @@ Image paint_title()
             if (letters[at] > 0.0f) {
                 const int lx = (x - title_left) % kTitleCell, ly = (y - kTitleTop) % kTitleCell;
                 const float vertical = static_cast<float>(y - kTitleTop) / (kGlyphHeight * kTitleCell);
-                Colour face = mix(rgb(1.0f, 1.0f, 0.85f), rgb(1.0f, 0.3f, 0.75f), vertical);
+                Colour face = mix(rgb(1.0f, 1.0f, 0.9f), rgb(0.35f, 0.85f, 1.0f), vertical);
                 if (lx == 0 || ly == 0) face = scale(face, 1.25f);
                 if (lx == kTitleCell - 1 || ly == kTitleCell - 1) face = scale(face, 0.55f);
                 col = face;
             } else {
-                col = add(col, scale(rgb(1.0f, 0.35f, 0.8f), glow[at] * 1.6f));
+                col = add(scale(col, 1.0f - glow[at]), scale(rgb(0.3f, 0.7f, 1.0f), glow[at] * 1.6f));
             }
             // A thin rule under the title, brightest in the middle.
             const int rule_y = kTitleTop + kGlyphHeight * kTitleCell + 14;
