@@ -26,3 +26,8 @@ void emit_edge_vertex(int edge, const float values[8], float x, float y, float z
 // Marching-cubes triangles per case: up to five triangles as edge triples,
 // -1 ends the list. Case bit n is set when corner n is above the level.
 extern const int32_t tri_table[256][15];
+
+// Twist angle of each of the tube's 60 rings, radians; zeroed by tube_clear,
+// rewritten by tube_update, read by tube_draw.
+constexpr int kTubeRings = 60;
+extern float tube_twist[kTubeRings];
