@@ -1,9 +1,168 @@
 #include "app/timeline.h"
 
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "app/clock.h"
+#include "app/shell.h"
+#include "gfx/effects/effects.h"
+#include "gfx/effects/scalar_field.h"
+#include "gfx/textures.h"
+
 double zoom_start = 0.0;
 double pulse_start = 0.0;
 double strip_start = 0.0;
 
-void run_timeline(double)
+// Every time argument below is a fresh demo_time() read, in the order the
+// reads are written; where one value depends on two reads they are taken
+// into locals first, since argument evaluation order is unspecified.
+
+// Sets a start latch on its first use; it is never cleared, so coming back
+// into a section keeps the first value.
+static void latch(double* start)
 {
+    if (*start == 0.0) *start = demo_time();
+}
+
+// Shrinks the whole picture into the window's centre from the moment the
+// zoom began: full window at 0 s, 64 x 48 at 1 s.
+static void zoom_out_viewport()
+{
+    latch(&zoom_start);
+    const double u = demo_time() - zoom_start;
+    const double e = 1.0 / (15 * u * u + 1);
+    glViewport(static_cast<GLint>(kScreenWidth / 2 - kScreenWidth / 2 * e),
+               static_cast<GLint>(kScreenHeight / 2 - kScreenHeight / 2 * e),
+               static_cast<GLsizei>(kScreenWidth * e), static_cast<GLsizei>(kScreenHeight * e));
+}
+
+// The 3D effects draw untextured and depth-tested.
+static void begin_3d()
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+}
+
+static void end_3d()
+{
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+}
+
+// The grid pulse with a bias swinging with the clock: the bias from one read,
+// the time argument from the next.
+static void swinging_grid_pulse(double amplitude, double offset)
+{
+    const double bias = amplitude * std::sin(demo_time()) + offset;
+    const double t = demo_time();
+    sprite_grid_pulse(textures[7], t, bias);
+}
+
+// Left on the model-view matrix for the rest of the frame, on purpose: the
+// tunnel drawn after them sways with the view.
+static void sway_rotations()
+{
+    glRotatef(static_cast<float>(20 * std::sin(demo_time())), 0, 1, 0);
+    glRotatef(static_cast<float>(5 * std::cos(demo_time())), 1, 0, 0);
+}
+
+static void opening()
+{
+    draw_rings(demo_time());
+    strip_drop_in(textures[5], demo_time());
+}
+
+static void tilted_pulse_and_iso_surface()
+{
+    glPushMatrix();
+    glRotatef(45, 0, 0, 1);
+    glColor3f(0.6f, 0, 0.8f);
+    swinging_grid_pulse(1.0 / 13.0, -0.05);
+    glColor3f(1, 1, 1);
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(0, 0, -28);
+    begin_3d();
+    field_update(static_cast<float>(demo_time() * (1.0 / 3.0)));
+    draw_iso_surface(static_cast<float>(2 * demo_time()));
+    end_3d();
+    glPopMatrix();
+
+    sprite_column(textures[4], demo_time());
+}
+
+static void tube_section()
+{
+    glColor3f(0.6f, 0, 0.6f);
+    swinging_grid_pulse(0.1, 0.0);
+
+    glPushMatrix();
+    begin_3d();
+    tube_update(static_cast<float>(demo_time()));
+    glTranslatef(-3, 0, 0);  // tube_draw loads its own matrix over this
+    tube_draw(static_cast<float>(2 * demo_time()));
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glPopMatrix();
+
+    glColor3f(0.7f, 0, 0.7f);
+    swinging_grid_pulse(0.05, -0.1);
+    sprite_rain(textures[2], demo_time());
+}
+
+static void finale(double p)
+{
+    draw_rings(demo_time());
+    if (p >= 1600) glClear(GL_DEPTH_BUFFER_BIT);
+    glPushMatrix();
+    glTranslatef(0, 0, -12);
+    begin_3d();
+    field_update(static_cast<float>(demo_time() * (1.0 / 7.0)));
+    draw_cube_field(static_cast<float>(2 * demo_time()));
+    end_3d();
+    glPopMatrix();
+    // A falling clock makes the column sink.
+    sprite_column(textures[4], 10000 - demo_time());
+}
+
+static void spin_section()
+{
+    sprite_rain(textures[2], demo_time());
+    sway_rotations();
+    sprite_tunnel(textures[2], demo_time());
+}
+
+static void strip_section()
+{
+    latch(&strip_start);
+    strip_drop_in(textures[6], (demo_time() - strip_start) * 1.5);
+    sway_rotations();
+    sprite_tunnel(textures[4], demo_time());
+}
+
+// Black grid growing out of nothing from the section's start; the black is
+// left in force for the next frame's first drawing.
+static void pulse_section()
+{
+    latch(&pulse_start);
+    const double d = demo_time() - pulse_start;
+    glColor3f(0, 0, 0);
+    sprite_grid_pulse(textures[7], demo_time(), d * (1.0 / 3.0) - 0.5);
+}
+
+void run_timeline(double p)
+{
+    if (p > 1860) zoom_out_viewport();
+    if (p < 400) opening();
+    if (p >= 900 && p < 1100) tilted_pulse_and_iso_surface();
+    if (p >= 1300 && p < 1500) tube_section();
+    if (p >= 1500) finale(p);
+    picture_flashes();
+    if (p >= 700 && p < 900) spin_section();
+    // The column is drawn a second time, after the flashes.
+    if (p >= 900 && p < 1100) sprite_column(textures[4], demo_time());
+    if (p >= 1100 && p < 1300) strip_section();
+    if (p >= 600 && p < 700) pulse_section();
 }

@@ -1,4 +1,33 @@
-#include "gfx/effects/effects.h"
+#include <GL/gl.h>
 
-// Not built yet.
-void sprite_column(GLuint, double) {}
+#include <cmath>
+
+#include "gfx/effects/effects.h"
+#include "gfx/unit_quad.h"
+
+static constexpr int kColumnSprites = 10;
+
+// Ten sprites 2 units apart on a 20-unit band at x = 5, z = -10, rising
+// 2 units per second (a decreasing t makes them sink), each swinging and
+// pulsing between 2/3 and 4/3 of the unit quad. Colour and blend function
+// stay as set; the matrix is restored.
+void sprite_column(GLuint texture, double t)
+{
+    glEnable(GL_BLEND);
+    glColor4f(1, 1, 1, 0.8f);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glPushMatrix();
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTranslatef(0, 0, -10);
+    for (int k = 0; k < kColumnSprites; ++k) {
+        glPushMatrix();
+        glTranslatef(5, static_cast<float>(std::fmod(2 * k + 2 * t, 20) - 10), 0);
+        glRotatef(static_cast<float>(240 * std::sin(t + k) + 10 * k), 0, 0, 1);
+        const float s = static_cast<float>(std::sin(t + 3 * k) / 3 + 1);
+        glScalef(s, s, 1);
+        draw_unit_quad();
+        glPopMatrix();
+    }
+    glPopMatrix();
+    glDisable(GL_BLEND);
+}
