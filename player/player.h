@@ -58,7 +58,14 @@ extern ModSong song;
 extern PlayerState player;
 extern ChannelState channel_states[kMaxChannels];
 extern uint8_t channel_pan[kMaxChannels];
-extern const char* last_error;
+extern const char* last_error;   // why pt_takemod refused the last module
+
+// For tools that follow the song (the offline renderer): called by pt_tick
+// right after a row starts, with the new order position and row; new_order
+// is 1 when that row start moved to another order position. Null: not called.
+extern void (*pt_row_observer)(int32_t order_pos, int32_t row, int32_t new_order);
+// pt_tick calls since program start.
+extern uint64_t pt_tick_count;
 
 // Cursor readers over the buffer given to pt_takemod.
 uint16_t pt_getword();
@@ -68,11 +75,18 @@ void pt_convert_pattern(uint8_t* cells);
 
 // Parses the module in data[0..size); 1 on success, 0 (with last_error) on
 // refusal. The buffer must stay alive and unmoved: patterns are converted in
-// place and samples are registered by pointer into it.
+// place and samples are registered by pointer into it. Refused: a header or
+// patterns that don't fit in size bytes, an unknown signature, song length 0,
+// an order entry above 127. Sample data is cut to the bytes present and loop
+// points are kept within the sample (see loader.cpp). Not to be run twice on
+// one buffer: the conversion is destructive.
 int pt_takemod(uint8_t* data, size_t size);
 // Clears order_pos and row, runs pt_takemod and, on success, pt_reset.
 int pt_load(uint8_t* data, size_t size);
+// Player state to its start values (before row 0 of order position 0, song
+// position -37) and the computed waveforms built.
 void pt_reset();
+// One tick (50 per second). Does nothing while no module is loaded.
 void pt_tick();
 // SDL timer callback for the silent device: ticks when sound_mode is 0.
 uint32_t timer_tick(uint32_t interval);
