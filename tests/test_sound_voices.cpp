@@ -32,14 +32,11 @@ TEST(SetPeriod, StepKeepsTwentyFourFractionBitsAndTruncatesTheIntegerPart)
 
 TEST(MasterVolume, ClampsAbove252Only)
 {
-    set_master_volume(300);
-    EXPECT_EQ(master_volume, 252);
-    set_master_volume(253);
-    EXPECT_EQ(master_volume, 252);
-    set_master_volume(252);
-    EXPECT_EQ(master_volume, 252);
-    set_master_volume(64);
-    EXPECT_EQ(master_volume, 64);
+    const int32_t cases[][2] = {{300, 252}, {253, 252}, {252, 252}, {64, 64}};
+    for (const auto& c : cases) {
+        set_master_volume(c[0]);
+        EXPECT_EQ(master_volume, c[1]) << c[0];
+    }
 }
 
 TEST(AdvancePosition, FractionCarriesIntoThePosition)
