@@ -1,0 +1,211 @@
+// modrender IN.mod OUT.wav [--seconds N] [--mode 1|2]
+//
+// Renders a module to a mono WAV file with the demo's own loader, replay
+// routine, mixer and audio callback, in the demo's 2048-sample requests, so
+// the samples are the bytes the demo hands SDL from the start of playback.
+// Without --seconds it renders one pass of the song (at most 20 minutes).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "player/player.h"
+#include "sound/sound_device.h"
+#include "tools/modrender_wav.h"
+
+// The demo's module buffer; a file that fits is read into one of this size.
+constexpr size_t kDemoBufferSize = 300000;
+// Zero bytes after a larger file, as the demo's buffer has after a short one.
+constexpr size_t kExtraPadding = 4096;
+// Nothing a MOD file can describe comes near this.
+constexpr long kLargestModule = 16L * 1024 * 1024;
+constexpr int32_t kRequestSamples = 2048;
+constexpr int32_t kTicksPerSecond = 50;
+constexpr double kLongestSeconds = 10000.0;
+constexpr int64_t kPassCapSeconds = 20 * 60;
+
+struct RenderOptions {
+    const char* in_path = nullptr;
+    const char* out_path = nullptr;
+    double seconds = 0.0;  // 0: one pass of the song
+    int32_t mode = 2;
+};
+
+static void print_usage()
+{
+    std::fprintf(stderr, "usage: modrender IN.mod OUT.wav [--seconds N] [--mode 1|2]\n");
+}
+
+// 1 when the command line is usable; otherwise prints why.
+static int parse_options(int argc, char** argv, RenderOptions* options)
+{
+    for (int i = 1; i < argc; i++) {
+        const char* arg = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (std::strcmp(arg, "--seconds") == 0 && has_value) {
+            char* end = nullptr;
+            options->seconds = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(options->seconds > 0.0) || options->seconds > kLongestSeconds) {
+                std::fprintf(stderr, "modrender: --seconds needs a number above 0 and at most %.0f\n",
+                             kLongestSeconds);
+                return 0;
+            }
+        } else if (std::strcmp(arg, "--mode") == 0 && has_value) {
+            const char* value = argv[++i];
+            if (std::strcmp(value, "1") != 0 && std::strcmp(value, "2") != 0) {
+                std::fprintf(stderr, "modrender: --mode is 1 (8-bit 22050 Hz) or 2 (16-bit 44100 Hz)\n");
+                return 0;
+            }
+            options->mode = value[0] - '0';
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            std::fprintf(stderr, "modrender: unknown or incomplete option %s\n", arg);
+            return 0;
+        } else if (!options->in_path) {
+            options->in_path = arg;
+        } else if (!options->out_path) {
+            options->out_path = arg;
+        } else {
+            std::fprintf(stderr, "modrender: too many arguments\n");
+            return 0;
+        }
+    }
+    if (!options->out_path) {
+        print_usage();
+        return 0;
+    }
+    return 1;
+}
+
+// Reads the file into a zero-filled buffer laid out as the demo's. 1 on
+// success; otherwise prints why.
+static int read_module(const char* path, std::vector<uint8_t>* buffer)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        std::fprintf(stderr, "modrender: %s: %s\n", path, std::strerror(errno));
+        return 0;
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (bytes.size() > static_cast<size_t>(kLargestModule)) break;
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        std::fprintf(stderr, "modrender: %s: cannot be read\n", path);
+        return 0;
+    }
+    if (bytes.size() > static_cast<size_t>(kLargestModule)) {
+        std::fprintf(stderr, "modrender: %s: too large for a module\n", path);
+        return 0;
+    }
+    const size_t size = bytes.size() <= kDemoBufferSize ? kDemoBufferSize : bytes.size() + kExtraPadding;
+    buffer->assign(size, 0);
+    std::copy(bytes.begin(), bytes.end(), buffer->begin());
+    return 1;
+}
+
+// One pass ends where a new order position starts at a row already played
+// at that position. Pattern loops stay within one position, so they never
+// end it.
+static bool rows_played[128][64];
+static uint64_t first_tick = 0;
+static int64_t pass_end_tick = -1;  // index of the tick that would repeat
+
+static void observe_row(int32_t order_pos, int32_t row, int32_t new_order)
+{
+    if (pass_end_tick >= 0 || order_pos < 0 || order_pos >= 128 || row < 0 || row >= 64) return;
+    if (new_order && rows_played[order_pos][row]) {
+        pass_end_tick = static_cast<int64_t>(pt_tick_count - 1 - first_tick);
+        return;
+    }
+    rows_played[order_pos][row] = true;
+}
+
+static void show_progress(int64_t samples, int32_t rate, bool done)
+{
+    std::fprintf(stderr, "\rmodrender: %.1f s rendered%s", static_cast<double>(samples) / rate, done ? "\n" : "");
+    std::fflush(stderr);
+}
+
+// Renders into the open file after its header; the number of samples
+// written, or -1 on a write error.
+static int64_t render(FILE* out, const RenderOptions& options, int32_t rate)
+{
+    const int32_t bytes_per_sample = options.mode == 2 ? 2 : 1;
+    const int32_t slice = rate / kTicksPerSecond;
+    const bool one_pass = options.seconds == 0.0;
+    int64_t limit = one_pass ? kPassCapSeconds * rate : std::llround(options.seconds * rate);
+    const bool progress = isatty(fileno(stderr)) != 0;
+    uint8_t request[kRequestSamples * 2] = {};
+    int64_t written = 0;
+    int64_t requests = 0;
+    while (written < limit) {
+        audio_callback(nullptr, request, kRequestSamples * bytes_per_sample);
+        if (one_pass && pass_end_tick >= 0) limit = std::min(limit, pass_end_tick * slice);
+        const int64_t take = std::min<int64_t>(kRequestSamples, limit - written);
+        if (take <= 0) break;
+        const size_t bytes = static_cast<size_t>(take) * bytes_per_sample;
+        if (std::fwrite(request, 1, bytes, out) != bytes) return -1;
+        written += take;
+        if (progress && ++requests % 64 == 0) show_progress(written, rate, false);
+    }
+    if (progress) show_progress(written, rate, true);
+    return written;
+}
+
+static int fail_output(FILE* out, const char* path)
+{
+    std::fprintf(stderr, "modrender: %s: cannot be written: %s\n", path, std::strerror(errno));
+    if (out) std::fclose(out);
+    std::remove(path);
+    return 1;
+}
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    if (!parse_options(argc, argv, &options)) return 2;
+    std::vector<uint8_t> module;
+    if (!read_module(options.in_path, &module)) return 1;
+
+    // The device first: its init clears the sample slots the loader fills.
+    install_offline_device(options.mode, kTicksPerSecond);
+    if (!pt_load(module.data(), module.size())) {
+        std::fprintf(stderr, "modrender: %s: %s\n", options.in_path, last_error);
+        return 1;
+    }
+    first_tick = pt_tick_count;
+    pt_row_observer = observe_row;
+
+    FILE* out = std::fopen(options.out_path, "wb");
+    if (!out) return fail_output(nullptr, options.out_path);
+    static char out_buffer[1 << 20];
+    std::setvbuf(out, out_buffer, _IOFBF, sizeof out_buffer);
+    const int32_t rate = options.mode == 2 ? 44100 : 22050;
+    const int32_t bits = options.mode == 2 ? 16 : 8;
+
+    const auto started = std::chrono::steady_clock::now();
+    if (!wav_write_header(out, rate, bits, 0)) return fail_output(out, options.out_path);
+    const int64_t samples = render(out, options, rate);
+    if (samples < 0) return fail_output(out, options.out_path);
+    const uint32_t data_bytes = static_cast<uint32_t>(samples * (bits / 8));
+    if (std::fseek(out, 0, SEEK_SET) != 0 || !wav_write_header(out, rate, bits, data_bytes))
+        return fail_output(out, options.out_path);
+    if (std::fclose(out) != 0) return fail_output(nullptr, options.out_path);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    const double seconds = static_cast<double>(samples) / rate;
+    std::printf("modrender: %.2f s of audio rendered in %.3f s (%.1fx realtime)\n", seconds, elapsed,
+                elapsed > 0.0 ? seconds / elapsed : 0.0);
+    return 0;
+}
