@@ -19,3 +19,4 @@ add_custom_command(
   COMMENT "Composing the soundtrack"
   VERBATIM)
 add_custom_target(soundtrack ALL DEPENDS ${PERIODICA_SOUNDTRACK_FILE})
+set_property(GLOBAL PROPERTY PERIODICA_SOUNDTRACK_FILE ${PERIODICA_SOUNDTRACK_FILE})

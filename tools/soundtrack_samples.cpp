@@ -241,7 +241,7 @@ void synthesise_samples(Song& song)
 {
     song.samples.clear();
     song.samples.resize(kSampleCount);
-    song.samples[kKick - 1] = one_shot("kick", kick_wave(), 126.0, 52);
+    song.samples[kKick - 1] = one_shot("kick", kick_wave(), 126.0, 48);
     song.samples[kSnare - 1] = one_shot("snare", snare_wave(), 112.0, 40);
     song.samples[kClosedHat - 1] = one_shot("closed hat", metal_wave(0.08, 0.018, 0x2545f491u, 0.5), 96.0, 24);
     song.samples[kOpenHat - 1] = one_shot("open hat", metal_wave(0.40, 0.12, 0x6c8e9cf5u, 0.5), 96.0, 22);
