@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "tests/gl_test_context.h"
@@ -19,33 +20,27 @@ inline void linear_view()
     glLoadIdentity();
 }
 
-// One drawn quad in eye space. Corners a, b, c, d are the textured unit
-// quad's (-1,-1), (1,-1), (1,1), (-1,1), found by their texture coordinates.
+// One drawn quad in eye space. The unit quad's corners (-1,-1), (1,-1),
+// (1,1), (-1,1) are told apart by their texture coordinates.
 struct Quad {
     std::vector<FeedbackVertex> vertices;  // window space
-    double x, y, z;                        // centre
-    double angle;                          // degrees of the quad's x edge
-    double half_width, half_height;
-    double s_min, s_max, t_min, t_max;     // texture coordinate range
-    double y_min, y_max;
+    double x, y, z, angle;                 // centre; degrees of the x edge
+    double half_width, half_height, y_min, y_max, t_min, t_max;
 };
 
 inline Quad make_quad(const std::vector<FeedbackVertex>& vertices)
 {
-    Quad q{vertices, 0, 0, 0, 0, 0, 0, 1e9, -1e9, 1e9, -1e9, 1e9, -1e9};
+    Quad q{vertices, 0, 0, 0, 0, 0, 0, 1e9, -1e9, 1e9, -1e9};
     double cx[4] = {}, cy[4] = {};
     for (const FeedbackVertex& v : vertices) {
         const double x = v.x / 10 - 64, y = v.y / 10 - 64;
         q.z = (0.5 - v.z) * 400;
-        q.s_min = std::fmin(q.s_min, v.s); q.s_max = std::fmax(q.s_max, v.s);
-        q.t_min = std::fmin(q.t_min, v.t); q.t_max = std::fmax(q.t_max, v.t);
-        q.y_min = std::fmin(q.y_min, y); q.y_max = std::fmax(q.y_max, y);
+        q.y_min = std::fmin(q.y_min, y), q.y_max = std::fmax(q.y_max, y);
+        q.t_min = std::fmin(q.t_min, v.t), q.t_max = std::fmax(q.t_max, v.t);
         const int corner = v.s < 0.5 ? (v.t > 0.5 ? 0 : 3) : (v.t > 0.5 ? 1 : 2);
-        cx[corner] = x;
-        cy[corner] = y;
+        cx[corner] = x, cy[corner] = y;
     }
-    q.x = (cx[0] + cx[2]) / 2;
-    q.y = (cy[0] + cy[2]) / 2;
+    q.x = (cx[0] + cx[2]) / 2, q.y = (cy[0] + cy[2]) / 2;
     q.angle = std::atan2(cy[1] - cy[0], cx[1] - cx[0]) * 180 / M_PI;
     q.half_width = std::hypot(cx[1] - cx[0], cy[1] - cy[0]) / 2;
     q.half_height = std::hypot(cx[3] - cx[0], cy[3] - cy[0]) / 2;
@@ -67,7 +62,19 @@ inline std::vector<Quad> captured_quads(void (*draw)())
 }
 
 // Difference of two angles in degrees, folded into -180..180.
-inline double angle_gap(double a, double b)
+inline double angle_gap(double a, double b) { return std::remainder(a - b, 360.0); }
+
+inline std::pair<GLint, GLint> blend_function()
 {
-    return std::remainder(a - b, 360.0);
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    return {src, dst};
+}
+
+inline std::vector<float> current_colour()
+{
+    float c[4];
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    return {c, c + 4};
 }
