@@ -298,6 +298,11 @@ TEST_F(Soundtrack, PlaysCleanlyAtTheRightLevelAndEndsInSilence)
     }
     ASSERT_GE(position, kEndPosition);
     EXPECT_NEAR(samples / 44100.0, 148.0, 1.0);
+    // The sequencing walk above must agree with the real player to within
+    // one request (2048 samples).
+    std::set<int32_t> visited;
+    long ticks = ticks_until(module_, kEndPosition, visited);
+    EXPECT_NEAR(samples / 44100.0, ticks / kTicksPerSecond, 2048.0 / 44100.0 + 0.02);
     EXPECT_EQ(clipped, 0);
     double peak_db = 20.0 * std::log10(peak / 32768.0);
     std::printf("rendered %.2f s, peak %d (%.2f dBFS)\n", samples / 44100.0, peak, peak_db);

@@ -69,7 +69,7 @@ void write_intro(Pattern& p, int order_pos)
         write_drums(p, kDrumCh, "8:h 12:h 16:h 20:h 24:h 28:h 32:h 36:h 40:h 44:h 48:h 52:h 56:h 60:h");
         for (int bar = 0; bar < 4; ++bar)
             put_note(p, bar * 16, kChordCh, kPad, chord_named(kMainChords[bar]).pad_root);
-        write_pluck_arps(p, kTopCh, kMainChords, rolling_tones, 2, 18);
+        write_pluck_arps(p, kTopCh, kMainChords, rolling_tones, 2, 16);
         return;
     }
     static const int strikes[] = {8, -1};
@@ -78,7 +78,7 @@ void write_intro(Pattern& p, int order_pos)
                 "8:h 10:h 12:S 14:h 16:h 18:h 20:h 22:h 24:h 26:h 28:S 30:h 40:h 42:h 44:S 46:h");
     if (order_pos == 2) {
         write_drums(p, kDrumCh, "48:h 50:h 52:h 54:h 56:h 58:h 60:S 62:h");
-        write_pluck_arps(p, kTopCh, kMainChords, climbing_tones, 2, 20);
+        write_pluck_arps(p, kTopCh, kMainChords, climbing_tones, 2, 16);
         return;
     }
     // Order 3 builds: a snare roll that speeds up and a riser over the
@@ -86,7 +86,7 @@ void write_intro(Pattern& p, int order_pos)
     write_drums(p, kDrumCh, "48:S 50:S 52:S 54:S 56:r3 58:r3 60:r2 62:r2");
     clear_rows(p, kChordCh, 32, 63);
     write_riser(p, kChordCh, 32, 63, 8);
-    write_pluck_arps(p, kTopCh, kMainChords, climbing_tones, 1, 20);
+    write_pluck_arps(p, kTopCh, kMainChords, climbing_tones, 1, 16);
 }
 
 void write_drop(Pattern& p, int order_pos)
