@@ -10,3 +10,12 @@ if(TARGET modrender)
   target_compile_definitions(test_player PRIVATE MODRENDER_PATH="$<TARGET_FILE:modrender>")
 endif()
 gtest_discover_tests(test_player)
+
+# The fuzzer is built by its script with clang++ (its own sanitizers), seeded
+# with generated modules and run for a bounded time.
+add_executable(make_player_fuzz_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/make_player_fuzz_seeds.cpp)
+target_link_libraries(make_player_fuzz_seeds PRIVATE mod_writer)
+add_test(NAME player_fuzz
+         COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_player_fuzz.sh ${CMAKE_SOURCE_DIR}
+                 ${CMAKE_CURRENT_BINARY_DIR}/player_fuzz 60 $<TARGET_FILE:make_player_fuzz_seeds>)
+set_tests_properties(player_fuzz PROPERTIES TIMEOUT 900 LABELS fuzz)
