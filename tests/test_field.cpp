@@ -28,7 +28,7 @@ double reference_value(double t, int i, int j, int k)
     return sum;
 }
 
-TEST(ScalarField, LevelIsHalfUntilTheFirstUpdateAndTenthAfterEach)
+TEST(ScalarField, LevelIsHalfUntilTheFirstUpdateAndTenthAfterEachAndClearZeroes)
 {
     EXPECT_FLOAT_EQ(kIsoLevelAtStart, 0.5f);
     field_update(0.0f);
@@ -36,6 +36,10 @@ TEST(ScalarField, LevelIsHalfUntilTheFirstUpdateAndTenthAfterEach)
     iso_level = 0.7f;  // whatever it was, each update puts it back
     field_update(2.5f);
     EXPECT_FLOAT_EQ(iso_level, 0.1f);
+    field_clear();
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) ASSERT_EQ(scalar_field[i][j][k], 0.0f);
 }
 
 TEST(ScalarField, CoincidentSourcesAtTimeZero)
@@ -70,15 +74,6 @@ TEST(ScalarField, EveryPointMatchesTheSourcesAtAnotherTime)
             }
     EXPECT_GT(nonzero, 100);
     EXPECT_LT(nonzero, kFieldSize * kFieldSize * kFieldSize);
-}
-
-TEST(ScalarField, ClearZeroesEveryValue)
-{
-    field_update(0.5f);
-    field_clear();
-    for (int i = 0; i < kFieldSize; ++i)
-        for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k) ASSERT_EQ(scalar_field[i][j][k], 0.0f);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <array>
 #include <map>
 #include <set>
-#include <utility>
 #include <vector>
 
 #include "gfx/effects/effects.h"
@@ -13,6 +12,7 @@
 namespace {
 
 using Vec = std::array<double, 3>;
+using Triangle = std::array<int, 3>;
 
 // The cell as the iso-surface reads it: corner offsets and edge end corners.
 const int kCorner[8][3] = {
@@ -22,127 +22,98 @@ const int kEdge[12][2] = {
     {0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 6}, {7, 6}, {4, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7},
 };
 
-bool above(int case_index, int corner) { return (case_index >> corner & 1) != 0; }
+bool above(int c, int corner) { return (c >> corner & 1) != 0; }
+bool crosses(int c, int edge) { return above(c, kEdge[edge][0]) != above(c, kEdge[edge][1]); }
 
-bool crosses(int case_index, int edge)
+Vec midpoint(int edge)
 {
-    return above(case_index, kEdge[edge][0]) != above(case_index, kEdge[edge][1]);
+    Vec m;
+    for (int a = 0; a < 3; ++a) m[a] = (kCorner[kEdge[edge][0]][a] + kCorner[kEdge[edge][1]][a]) / 2.0;
+    return m;
 }
 
-Vec corner_position(int corner)
+// From the edge's corner above the level to its corner at or below it.
+Vec toward_lower(int c, int edge)
 {
-    return {double(kCorner[corner][0]), double(kCorner[corner][1]), double(kCorner[corner][2])};
+    const int up = above(c, kEdge[edge][0]) ? kEdge[edge][0] : kEdge[edge][1];
+    const int down = kEdge[edge][0] + kEdge[edge][1] - up;
+    return {double(kCorner[down][0] - kCorner[up][0]), double(kCorner[down][1] - kCorner[up][1]),
+            double(kCorner[down][2] - kCorner[up][2])};
 }
 
-Vec edge_midpoint(int edge)
-{
-    const Vec a = corner_position(kEdge[edge][0]), b = corner_position(kEdge[edge][1]);
-    return {(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2};
-}
-
-Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 double dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Vec cross(const Vec& a, const Vec& b)
+
+Vec normal_of(const Triangle& t)
 {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    const Vec p = midpoint(t[0]), q = midpoint(t[1]), r = midpoint(t[2]);
+    const Vec u{q[0] - p[0], q[1] - p[1], q[2] - p[2]}, v{r[0] - p[0], r[1] - p[1], r[2] - p[2]};
+    return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
 }
 
-// Two edge points lie on one cube face when some coordinate is 0 or 1 for
-// both (the midpoints have exactly one coordinate at 0.5).
-bool on_common_face(int edge_a, int edge_b)
+// Edge points share a cube face when a coordinate is 0 or 1 for both.
+bool on_common_face(int a, int b)
 {
-    const Vec a = edge_midpoint(edge_a), b = edge_midpoint(edge_b);
+    const Vec p = midpoint(a), q = midpoint(b);
     for (int axis = 0; axis < 3; ++axis)
-        if (a[axis] != 0.5 && a[axis] == b[axis]) return true;
+        if (p[axis] != 0.5 && p[axis] == q[axis]) return true;
     return false;
 }
 
-std::vector<std::array<int, 3>> triangles_of(int case_index)
+// The row's triangles; fails the test when the row is not whole triples of
+// edge numbers followed by -1 to the end.
+std::vector<Triangle> row_triangles(int c)
 {
-    std::vector<std::array<int, 3>> triangles;
-    const int32_t* row = tri_table[case_index];
-    for (int v = 0; v + 2 < 15 && row[v] != -1; v += 3)
-        triangles.push_back({row[v], row[v + 1], row[v + 2]});
+    const int32_t* row = tri_table[c];
+    int length = 0;
+    while (length < 15 && row[length] != -1) ++length;
+    EXPECT_EQ(length % 3, 0) << "case " << c;
+    std::vector<Triangle> triangles;
+    for (int v = 0; v < 15; ++v) {
+        if (v >= length) {
+            EXPECT_EQ(row[v], -1) << "case " << c << " entry " << v;
+        } else {
+            EXPECT_TRUE(row[v] >= 0 && row[v] <= 11) << "case " << c << " entry " << v;
+        }
+    }
+    for (int v = 0; v + 2 < length; v += 3) triangles.push_back({row[v], row[v + 1], row[v + 2]});
     return triangles;
 }
 
-TEST(TriTable, RowsAreWholeTrianglesOfValidEdgesEndedByMinusOne)
+TEST(TriTable, EveryRowIsAPatchThroughTheCrossingEdgesFacingTheLowerValues)
 {
     for (int c = 0; c < 256; ++c) {
-        const int32_t* row = tri_table[c];
-        int length = 0;
-        while (length < 15 && row[length] != -1) ++length;
-        EXPECT_EQ(length % 3, 0) << "case " << c;
-        for (int v = 0; v < 15; ++v) {
-            if (v < length) {
-                EXPECT_GE(row[v], 0) << "case " << c;
-                EXPECT_LE(row[v], 11) << "case " << c;
-            } else {
-                EXPECT_EQ(row[v], -1) << "case " << c << " entry " << v << " after the end";
-            }
-        }
-    }
-}
-
-TEST(TriTable, EachRowUsesExactlyTheCrossingEdges)
-{
-    for (int c = 0; c < 256; ++c) {
+        const auto triangles = row_triangles(c);
         std::set<int> expected, used;
         for (int e = 0; e < 12; ++e)
             if (crosses(c, e)) expected.insert(e);
-        for (const auto& triangle : triangles_of(c))
-            for (int e : triangle) used.insert(e);
-        EXPECT_EQ(used, expected) << "case " << c;
-    }
-}
-
-TEST(TriTable, TrianglesFaceTheLowerValues)
-{
-    for (int c = 0; c < 256; ++c) {
-        for (const auto& triangle : triangles_of(c)) {
-            const Vec p0 = edge_midpoint(triangle[0]);
-            const Vec normal =
-                cross(sub(edge_midpoint(triangle[1]), p0), sub(edge_midpoint(triangle[2]), p0));
-            EXPECT_GT(dot(normal, normal), 1e-9) << "case " << c << ": degenerate triangle";
-            // At each of its corners the triangle crosses a cell edge: the
-            // normal may not lean toward that edge's upper end, and overall it
-            // leans toward the lower ends.
+        std::map<std::pair<int, int>, int> sides;  // directed triangle sides
+        for (const Triangle& t : triangles) {
+            // The normal may lean toward no edge's upper corner, and leans
+            // toward the lower corners overall.
+            const Vec n = normal_of(t);
             double lean = 0;
-            for (int e : triangle) {
-                const int from = kEdge[e][0], to = kEdge[e][1];
-                const Vec toward = above(c, from) ? sub(corner_position(to), corner_position(from))
-                                                  : sub(corner_position(from), corner_position(to));
-                EXPECT_GE(dot(normal, toward), 0) << "case " << c << " triangle "
-                    << triangle[0] << "," << triangle[1] << "," << triangle[2] << " at edge " << e;
-                lean += dot(normal, toward);
+            for (int e : t) {
+                used.insert(e);
+                EXPECT_GE(dot(n, toward_lower(c, e)), 0) << "case " << c << " edge " << e;
+                lean += dot(n, toward_lower(c, e));
             }
-            EXPECT_GT(lean, 0) << "case " << c << " triangle "
-                << triangle[0] << "," << triangle[1] << "," << triangle[2];
+            EXPECT_GT(lean, 0) << "case " << c << " triangle " << t[0] << "," << t[1] << "," << t[2];
+            for (int v = 0; v < 3; ++v) ++sides[{t[v], t[(v + 1) % 3]}];
         }
-    }
-}
+        EXPECT_EQ(used, expected) << "case " << c;
 
-TEST(TriTable, PatchesAreConsistentAndBorderedByCubeFaces)
-{
-    for (int c = 0; c < 256; ++c) {
-        // Directed sides: an inner side appears once each way, a border side once.
-        std::map<std::pair<int, int>, int> directed;
-        for (const auto& triangle : triangles_of(c))
-            for (int v = 0; v < 3; ++v) ++directed[{triangle[v], triangle[(v + 1) % 3]}];
+        // Inner sides run once each way (consistent winding); the rest is the
+        // border, which runs on the cube's faces through every edge point once.
         std::map<int, int> border_degree;
-        for (const auto& [side, count] : directed) {
-            EXPECT_EQ(count, 1) << "case " << c << ": side " << side.first << "-" << side.second
-                                << " repeated in one direction";
-            if (directed.count({side.second, side.first})) continue;
+        for (const auto& [side, count] : sides) {
+            EXPECT_EQ(count, 1) << "case " << c << " side " << side.first << "-" << side.second;
+            if (sides.count({side.second, side.first})) continue;
             EXPECT_TRUE(on_common_face(side.first, side.second))
-                << "case " << c << ": border side " << side.first << "-" << side.second
-                << " cuts through the cell";
+                << "case " << c << " border " << side.first << "-" << side.second << " cuts through the cell";
             ++border_degree[side.first];
             ++border_degree[side.second];
         }
-        // The border passes through every edge point exactly once (in and out).
-        for (int e = 0; e < 12; ++e)
-            EXPECT_EQ(border_degree[e], crosses(c, e) ? 2 : 0) << "case " << c << " edge " << e;
+        for (int e : expected) EXPECT_EQ(border_degree[e], 2) << "case " << c << " edge " << e;
     }
 }
 
@@ -153,7 +124,7 @@ TEST(TriTable, TellingRows)
         {1, {3, 8, 0}},
         {2, {1, 0, 9}},
         {3, {3, 8, 9, 3, 9, 1}},
-        {5, {3, 8, 0, 2, 1, 10}},
+        {5, {3, 8, 0, 2, 1, 10}},  // the two diagonal corners stay apart
         {15, {8, 9, 10, 8, 10, 11}},
         {250, {3, 0, 8, 2, 10, 1}},
         {254, {3, 0, 8}},

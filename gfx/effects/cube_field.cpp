@@ -15,77 +15,98 @@ static const GLfloat kLight0Position[4] = {1, 1, -100, 0};
 static const GLfloat kLight1Diffuse[4] = {0, 1, 1, 1};
 static const GLfloat kLight1Position[4] = {-1, -1, 100, 0};
 
-// One corner of the box centred on (x, y, z) with half-size h; each sign is
-// -1 or +1 per axis. Coordinates are scaled per axis by cell_scale.
-static void box_vertex(float x, float y, float z, float h, int sx, int sy, int sz)
+// Box corners, numbered by their signs: bit 0 x, bit 1 y, bit 2 z (set: +).
+enum : int { MMM = 0, PMM = 1, MPM = 2, PPM = 3, MMP = 4, PMP = 5, MPP = 6, PPP = 7 };
+
+// The eight corners of the box centred on (x, y, z) with half-size h,
+// scaled per axis by cell_scale: each is computed once and shared by the
+// three faces and three edges that meet there.
+static void box_corners(float x, float y, float z, float h, GLfloat corners[8][3])
 {
-    glVertex3f((x + sx * h) * cell_scale[0], (y + sy * h) * cell_scale[1], (z + sz * h) * cell_scale[2]);
+    const float low[3] = {(x - h) * cell_scale[0], (y - h) * cell_scale[1], (z - h) * cell_scale[2]};
+    const float high[3] = {(x + h) * cell_scale[0], (y + h) * cell_scale[1], (z + h) * cell_scale[2]};
+    for (int c = 0; c < 8; ++c) {
+        corners[c][0] = (c & 1) ? high[0] : low[0];
+        corners[c][1] = (c & 2) ? high[1] : low[1];
+        corners[c][2] = (c & 4) ? high[2] : low[2];
+    }
 }
 
-// Lit faces: normal once per face, then its four corners.
-static void cube_faces(float x, float y, float z, float h)
+// Six faces for an open GL_QUADS primitive: normal once, then four corners.
+static void emit_faces(const GLfloat c[8][3])
 {
-    glBegin(GL_QUADS);
-    glNormal3f(0, 0, -1);
-    box_vertex(x, y, z, h, -1, -1, -1); box_vertex(x, y, z, h, +1, -1, -1);
-    box_vertex(x, y, z, h, +1, +1, -1); box_vertex(x, y, z, h, -1, +1, -1);
-    glNormal3f(0, 0, 1);
-    box_vertex(x, y, z, h, -1, -1, +1); box_vertex(x, y, z, h, -1, +1, +1);
-    box_vertex(x, y, z, h, +1, +1, +1); box_vertex(x, y, z, h, +1, -1, +1);
-    glNormal3f(-1, 0, 0);
-    box_vertex(x, y, z, h, -1, -1, +1); box_vertex(x, y, z, h, -1, +1, +1);
-    box_vertex(x, y, z, h, -1, +1, -1); box_vertex(x, y, z, h, -1, -1, -1);
-    glNormal3f(1, 0, 0);
-    box_vertex(x, y, z, h, +1, +1, +1); box_vertex(x, y, z, h, +1, -1, +1);
-    box_vertex(x, y, z, h, +1, -1, -1); box_vertex(x, y, z, h, +1, +1, -1);
-    glNormal3f(0, -1, 0);
-    box_vertex(x, y, z, h, -1, -1, -1); box_vertex(x, y, z, h, -1, -1, +1);
-    box_vertex(x, y, z, h, +1, -1, +1); box_vertex(x, y, z, h, +1, -1, -1);
-    glNormal3f(0, 1, 0);
-    box_vertex(x, y, z, h, -1, +1, +1); box_vertex(x, y, z, h, -1, +1, -1);
-    box_vertex(x, y, z, h, +1, +1, -1); box_vertex(x, y, z, h, +1, +1, +1);
-    glEnd();
+    static const struct {
+        GLfloat normal[3];
+        int corners[4];
+    } kFaces[6] = {
+        {{0, 0, -1}, {MMM, PMM, PPM, MPM}}, {{0, 0, 1}, {MMP, MPP, PPP, PMP}},
+        {{-1, 0, 0}, {MMP, MPP, MPM, MMM}}, {{1, 0, 0}, {PPP, PMP, PMM, PPM}},
+        {{0, -1, 0}, {MMM, MMP, PMP, PMM}}, {{0, 1, 0}, {MPP, MPM, PPM, PPP}},
+    };
+    for (const auto& face : kFaces) {
+        glNormal3fv(face.normal);
+        for (int corner : face.corners) glVertex3fv(c[corner]);
+    }
 }
 
-// The twelve edges: the z- and z+ squares, then the four z-parallel edges.
-static void cube_outline(float x, float y, float z, float h)
+// The twelve edges for an open GL_LINES primitive, in the order of the
+// single-cube outline: z- square, z+ square, x- and x+ z-parallel edges.
+static void emit_edges(const GLfloat c[8][3])
 {
-    glBegin(GL_LINE_STRIP);
-    box_vertex(x, y, z, h, -1, -1, -1); box_vertex(x, y, z, h, +1, -1, -1);
-    box_vertex(x, y, z, h, +1, +1, -1); box_vertex(x, y, z, h, -1, +1, -1);
-    box_vertex(x, y, z, h, -1, -1, -1);
-    glEnd();
-    glBegin(GL_LINE_STRIP);
-    box_vertex(x, y, z, h, -1, -1, +1); box_vertex(x, y, z, h, -1, +1, +1);
-    box_vertex(x, y, z, h, +1, +1, +1); box_vertex(x, y, z, h, +1, -1, +1);
-    box_vertex(x, y, z, h, -1, -1, +1);
-    glEnd();
-    glBegin(GL_LINES);
-    box_vertex(x, y, z, h, -1, +1, -1); box_vertex(x, y, z, h, -1, +1, +1);
-    box_vertex(x, y, z, h, -1, -1, +1); box_vertex(x, y, z, h, -1, -1, -1);
-    glEnd();
-    glBegin(GL_LINES);
-    box_vertex(x, y, z, h, +1, +1, +1); box_vertex(x, y, z, h, +1, +1, -1);
-    box_vertex(x, y, z, h, +1, -1, -1); box_vertex(x, y, z, h, +1, -1, +1);
-    glEnd();
+    static const int kEdges[12][2] = {
+        {MMM, PMM}, {PMM, PPM}, {PPM, MPM}, {MPM, MMM}, {MMP, MPP}, {MPP, PPP},
+        {PPP, PMP}, {PMP, MMP}, {MPM, MPP}, {MMP, MMM}, {PPP, PPM}, {PMM, PMP},
+    };
+    for (const auto& edge : kEdges) {
+        glVertex3fv(c[edge[0]]);
+        glVertex3fv(c[edge[1]]);
+    }
 }
 
-// value is the lattice value minus the threshold: nothing at 0 or less, an
-// edge of value (lattice units) up to a full edge of 1 from 1.0 on.
+// Half-size for a value above the threshold: none at 0 or less, full
+// (edge 1, touching the neighbours) from 1 on.
+static float half_size(float value)
+{
+    return 0.5f * std::min(1.0f, value);
+}
+
+// value is the lattice value minus the threshold; (x, y, z) the centre in
+// lattice units. Lit faces, then a black unlit outline just outside them.
 void draw_cube(float value, float x, float y, float z)
 {
-    const float h = 0.5f * std::min(1.0f, value);
+    const float h = half_size(value);
     if (!(h > 0)) return;
+    GLfloat corners[8][3];
+    box_corners(x, y, z, h, corners);
     glEnable(GL_LIGHTING);
-    cube_faces(x, y, z, h);
+    glBegin(GL_QUADS);
+    emit_faces(corners);
+    glEnd();
     glDisable(GL_LIGHTING);
+
+    box_corners(x, y, z, h + kOutlineGap, corners);
     glColor4f(0, 0, 0, 1);
     glLineWidth(2);
-    cube_outline(x, y, z, h + kOutlineGap);
+    glBegin(GL_LINE_STRIP);
+    for (int corner : {MMM, PMM, PPM, MPM, MMM}) glVertex3fv(corners[corner]);
+    glEnd();
+    glBegin(GL_LINE_STRIP);
+    for (int corner : {MMP, MPP, PPP, PMP, MMP}) glVertex3fv(corners[corner]);
+    glEnd();
+    glBegin(GL_LINES);
+    for (int corner : {MPM, MPP, MMP, MMM}) glVertex3fv(corners[corner]);
+    glEnd();
+    glBegin(GL_LINES);
+    for (int corner : {PPP, PPM, PMM, PMP}) glVertex3fv(corners[corner]);
+    glEnd();
 }
 
 // Lights are placed before the tumble so they stay fixed to the viewer.
-// Leaves lighting off, both lights on, depth testing on.
+// The lattice is drawn as one lit batch of faces and one unlit batch of
+// outlines rather than switching lighting twice per cube: the depth test
+// gives the same picture, and the per-cube switches cost more than the
+// drawing. Leaves lighting off, both lights on, depth testing on; colour
+// black and line width 2 once a cube was drawn.
 void draw_cube_field(float t)
 {
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
@@ -101,10 +122,34 @@ void draw_cube_field(float t)
     glRotatef(17 * t, 0, 1, 0);
     glRotatef(15 * t, 0, 0, 1);
 
+    bool any_cube = false;
+    GLfloat corners[8][3];
+    glBegin(GL_QUADS);
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k)
-                draw_cube(scalar_field[i][j][k] - kCubeThreshold, static_cast<float>(i - 8),
-                          static_cast<float>(j - 8), static_cast<float>(k - 8));
+            for (int k = 0; k < kFieldSize; ++k) {
+                const float h = half_size(scalar_field[i][j][k] - kCubeThreshold);
+                if (!(h > 0)) continue;
+                box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8), h,
+                            corners);
+                emit_faces(corners);
+                any_cube = true;
+            }
+    glEnd();
     glDisable(GL_LIGHTING);
+    if (!any_cube) return;
+
+    glColor4f(0, 0, 0, 1);
+    glLineWidth(2);
+    glBegin(GL_LINES);
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) {
+                const float h = half_size(scalar_field[i][j][k] - kCubeThreshold);
+                if (!(h > 0)) continue;
+                box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
+                            h + kOutlineGap, corners);
+                emit_edges(corners);
+            }
+    glEnd();
 }
