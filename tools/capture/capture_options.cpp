@@ -1,0 +1,228 @@
+#include "tools/capture/capture_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+static bool parse_int(const char* text, long low, long high, long* value)
+{
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
+    *value = parsed;
+    return true;
+}
+
+std::string position_problem(int32_t position)
+{
+    if (position < kFirstShowPosition)
+        return "position " + std::to_string(position) + " is before the first row (the show starts at 0)";
+    if (position > kLastShowPosition)
+        return "position " + std::to_string(position) + " is after the end of the show (" +
+               std::to_string(kLastShowPosition) + ")";
+    if (position % 100 > 63)
+        return "position " + std::to_string(position) + " names row " + std::to_string(position % 100) +
+               ", but patterns have rows 0-63";
+    return "";
+}
+
+static bool parse_one_target(const std::string& item, FrameTarget* target, std::string* error)
+{
+    const size_t at = item.find('@');
+    const std::string position_text = item.substr(0, at);
+    long position = 0;
+    if (!parse_int(position_text.c_str(), -1000000, 1000000, &position)) {
+        *error = "--frames-at: '" + item + "' is not POS or POS@SECONDS";
+        return false;
+    }
+    target->position = static_cast<int32_t>(position);
+    target->seconds = 0.0;
+    if (at != std::string::npos) {
+        const std::string seconds_text = item.substr(at + 1);
+        char* end = nullptr;
+        errno = 0;
+        const double seconds = std::strtod(seconds_text.c_str(), &end);
+        if (seconds_text.empty() || errno != 0 || *end != '\0' || !std::isfinite(seconds) || seconds < 0 ||
+            seconds > 3600) {
+            *error = "--frames-at: '" + item + "' needs SECONDS between 0 and 3600 after the @";
+            return false;
+        }
+        target->seconds = seconds;
+    }
+    const std::string problem = position_problem(target->position);
+    if (!problem.empty()) {
+        *error = "--frames-at: " + problem;
+        return false;
+    }
+    return true;
+}
+
+bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, std::string* error)
+{
+    const std::string list = text ? text : "";
+    if (list.empty()) {
+        *error = "--frames-at needs at least one position";
+        return false;
+    }
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        FrameTarget target{};
+        if (!parse_one_target(list.substr(start, comma - start), &target, error)) return false;
+        targets->push_back(target);
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+// Matches --name VALUE and --name=VALUE; advances *index past what it used.
+static bool option_value(int argc, char** argv, int* index, const char* name, const char** value)
+{
+    const char* argument = argv[*index];
+    const size_t length = std::strlen(name);
+    if (std::strncmp(argument, name, length) != 0) return false;
+    if (argument[length] == '=') {
+        *value = argument + length + 1;
+        return true;
+    }
+    if (argument[length] != '\0') return false;
+    *value = *index + 1 < argc ? argv[++*index] : nullptr;
+    return true;
+}
+
+static bool check_position(const char* name, const char* text, int32_t* position, std::string* error)
+{
+    long value = 0;
+    if (!parse_int(text, -1000000, 1000000, &value)) {
+        *error = std::string(name) + " needs a song position (order * 100 + row)";
+        return false;
+    }
+    const std::string problem = position_problem(static_cast<int32_t>(value));
+    if (!problem.empty()) {
+        *error = std::string(name) + ": " + problem;
+        return false;
+    }
+    *position = static_cast<int32_t>(value);
+    return true;
+}
+
+static bool check_int(const char* name, const char* text, long low, long high, int* out, std::string* error)
+{
+    long value = 0;
+    if (!parse_int(text, low, high, &value)) {
+        *error = std::string(name) + " needs a whole number from " + std::to_string(low) + " to " +
+                 std::to_string(high);
+        return false;
+    }
+    *out = static_cast<int>(value);
+    return true;
+}
+
+static bool check_combination(const CaptureOptions& options, bool bounded, std::string* error)
+{
+    if (!options.frames_at.empty() && (bounded || options.mp4 || options.profile)) {
+        *error = "--frames-at can't be combined with --from, --to, --mp4 or --profile";
+        return false;
+    }
+    if (options.profile && options.mp4) {
+        *error = "--profile writes no files, so it can't be combined with --mp4";
+        return false;
+    }
+    if (options.out_dir.empty() && !options.profile) {
+        *error = "--out DIR is required (except with --profile)";
+        return false;
+    }
+    if (options.from > options.to) {
+        *error = "--from " + std::to_string(options.from) + " is after --to " + std::to_string(options.to);
+        return false;
+    }
+    return true;
+}
+
+bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error)
+{
+    bool bounded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* value = nullptr;
+        const char* argument = argv[i];
+        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+            options->help = true;
+            return true;
+        }
+        if (std::strcmp(argument, "--mp4") == 0) {
+            options->mp4 = true;
+        } else if (std::strcmp(argument, "--profile") == 0) {
+            options->profile = true;
+        } else if (option_value(argc, argv, &i, "--out", &value)) {
+            if (!value || !*value) return *error = "--out needs a directory", false;
+            options->out_dir = value;
+        } else if (option_value(argc, argv, &i, "--data", &value)) {
+            if (!value || !*value) return *error = "--data needs a directory", false;
+            options->data_dir = value;
+        } else if (option_value(argc, argv, &i, "--fps", &value)) {
+            if (!check_int("--fps", value, 1, 240, &options->fps, error)) return false;
+        } else if (option_value(argc, argv, &i, "--width", &value)) {
+            if (!check_int("--width", value, 16, 8192, &options->width, error)) return false;
+        } else if (option_value(argc, argv, &i, "--height", &value)) {
+            if (!check_int("--height", value, 16, 8192, &options->height, error)) return false;
+        } else if (option_value(argc, argv, &i, "--from", &value)) {
+            if (!check_position("--from", value, &options->from, error)) return false;
+            bounded = true;
+        } else if (option_value(argc, argv, &i, "--to", &value)) {
+            if (!check_position("--to", value, &options->to, error)) return false;
+            bounded = true;
+        } else if (option_value(argc, argv, &i, "--frames-at", &value)) {
+            if (!parse_frame_targets(value, &options->frames_at, error)) return false;
+        } else {
+            *error = std::string("unknown argument '") + argument + "'";
+            return false;
+        }
+    }
+    return check_combination(*options, bounded, error);
+}
+
+const char* capture_usage()
+{
+    return
+        "usage: periodica-capture --out DIR [--fps 60] [--from POS] [--to POS]\n"
+        "                         [--width 1024 --height 768] [--data DIR] [--mp4]\n"
+        "       periodica-capture --out DIR --frames-at POS[@SECONDS],... [--width W --height H]\n"
+        "       periodica-capture --profile [--from POS] [--to POS] [--width W --height H]\n"
+        "\n"
+        "Renders the demo offline on a headless OpenGL context, with simulated time:\n"
+        "frame k stands at sound sample k * 44100 / fps, and sees the song position of\n"
+        "the last player tick started at or before that sample. Two runs with the same\n"
+        "arguments write byte-identical files.\n"
+        "\n"
+        "  --out DIR        writes DIR/frame_000000.png ... and DIR/sound.wav (mono,\n"
+        "                   16-bit, 44100 Hz, exactly the span of the frames)\n"
+        "  --fps N          frames per second of simulated time (default 60)\n"
+        "  --from POS       first frame written: the first whose position is >= POS\n"
+        "  --to POS         last frame written: the first whose position is > POS\n"
+        "                   (default 1920, the end of the show). POS = order * 100 + row.\n"
+        "                   Earlier frames are still drawn, so every frame is the same as\n"
+        "                   in a capture of the whole show.\n"
+        "  --width, --height  picture size (default 1024x768); the closing zoom-out is\n"
+        "                   scaled to it\n"
+        "  --data DIR       the directory holding the pictures and zentaro.mod\n"
+        "                   (default: data/ under the working directory)\n"
+        "  --frames-at LIST single frames: for each POS[@SECONDS] the frame SECONDS\n"
+        "                   (default 0) after position POS started, written as\n"
+        "                   DIR/at_POS.png or DIR/at_POS+SECONDSs.png. The show is drawn\n"
+        "                   from its start up to the last requested frame. A position\n"
+        "                   before the first row (negative), after the end (above 1920)\n"
+        "                   or with a row above 63 is refused before anything is drawn;\n"
+        "                   one the song never plays is reported at the end. Either way\n"
+        "                   the exit status is non-zero.\n"
+        "  --mp4            instead of PNG frames, pipes the frames into ffmpeg (H.264,\n"
+        "                   yuv420p) and muxes DIR/sound.wav into DIR/capture.mp4;\n"
+        "                   needs Debian's ffmpeg\n"
+        "  --profile        writes nothing; prints the median and 99th-percentile frame\n"
+        "                   time for each range of the scene timeline\n"
+        "\n"
+        "Exit status: 0 done; 1 a run-time failure (missing module, no OpenGL, a\n"
+        "position never reached, ffmpeg missing or failing); 2 a bad command line.\n";
+}

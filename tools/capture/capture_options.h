@@ -1,0 +1,37 @@
+// Command line of periodica-capture.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int32_t kFirstShowPosition = 0;
+constexpr int32_t kLastShowPosition = 1920;  // the show ends after the first frame past it
+
+// One --frames-at request: the frame shown `seconds` after position `position`
+// started (seconds >= 0).
+struct FrameTarget {
+    int32_t position;
+    double seconds;
+};
+
+struct CaptureOptions {
+    std::string out_dir;     // empty: no files (allowed only with --profile)
+    std::string data_dir;    // empty: data/ under the working directory
+    int fps = 60;            // 1..240
+    int32_t from = kFirstShowPosition;
+    int32_t to = kLastShowPosition;
+    int width = 1024;        // 16..8192
+    int height = 768;        // 16..8192
+    std::vector<FrameTarget> frames_at;
+    bool mp4 = false;
+    bool profile = false;
+    bool help = false;
+};
+
+// Fills options from argv. Returns false with a one-line reason in error.
+bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error);
+// "POS[@SECONDS],..." into targets; false with a reason in error.
+bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, std::string* error);
+// Empty when position can occur in the show; otherwise why it can't.
+std::string position_problem(int32_t position);
+const char* capture_usage();

@@ -1,0 +1,278 @@
+#include "tools/capture/capture_run.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/shell.h"
+#include "sound/sound_device.h"
+#include "tools/capture/capture_audio.h"
+#include "tools/capture/capture_clock.h"
+#include "tools/capture/capture_ffmpeg.h"
+#include "tools/capture/capture_png.h"
+#include "tools/capture/capture_profile.h"
+#include "tools/capture/capture_progress.h"
+#include "tools/capture/capture_ticks.h"
+#include "tools/capture/capture_wav.h"
+
+// Live, the start-up wait would spin for ever; here ten seconds of sound
+// without a first row means the song can't be played.
+static constexpr int64_t kFirstRowTicks = 10 * 50;
+// A show that hasn't ended after twenty minutes never will, nor one whose
+// position has stood still for a minute (speed 0 freezes the song).
+static constexpr int64_t kLongestShowTicks = 20 * 60 * 50;
+static constexpr int64_t kLongestStillTicks = 60 * 50;
+
+// Everything the loop writes, and why it stopped early (empty if it didn't).
+struct CaptureOutputs {
+    std::vector<uint8_t> pixels;
+    WavWriter wav;
+    FfmpegPipe ffmpeg;
+    std::string video_path;
+    std::vector<bool> target_done;
+    size_t targets_left = 0;
+    std::string stop_reason;
+    Profile profile;
+    int32_t last_position = -37;  // and the tick since which it has held
+    int64_t position_since = 0;
+};
+
+static void read_frame(const CaptureOptions& options, CaptureOutputs* out)
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, options.width, options.height, GL_RGBA, GL_UNSIGNED_BYTE, out->pixels.data());
+}
+
+static std::string frame_path(const CaptureOptions& options, int64_t index)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(index));
+    return options.out_dir + name;
+}
+
+static std::string target_path(const CaptureOptions& options, const FrameTarget& target)
+{
+    char name[64];
+    if (target.seconds > 0)
+        std::snprintf(name, sizeof name, "/at_%04d+%gs.png", target.position, target.seconds);
+    else
+        std::snprintf(name, sizeof name, "/at_%04d.png", target.position);
+    return options.out_dir + name;
+}
+
+// One frame of the span: the picture, then the sound it covers.
+static bool write_span_frame(const CaptureOptions& options, int64_t frame, CaptureSummary* summary,
+                             CaptureOutputs* out)
+{
+    read_frame(options, out);
+    std::string error;
+    if (options.mp4) {
+        if (!ffmpeg_write_frame(&out->ffmpeg, out->pixels.data(), out->pixels.size())) {
+            out->stop_reason = "ffmpeg stopped taking frames";
+            return false;
+        }
+    } else if (!write_png_frame(frame_path(options, summary->frames_written).c_str(), out->pixels.data(),
+                                options.width, options.height, &error)) {
+        out->stop_reason = error;
+        return false;
+    }
+    ++summary->frames_written;
+    const int64_t begin = frame_sample(frame, options.fps);
+    const int64_t end = frame_sample(frame + 1, options.fps);
+    audio_run_through_sample(end);
+    wav_append(&out->wav, audio_span(begin, end), static_cast<size_t>(end - begin));
+    audio_forget_before(end);
+    return true;
+}
+
+// Writes every requested single frame that is due at this frame's sample.
+static bool write_due_targets(const CaptureOptions& options, int64_t sample, CaptureSummary* summary,
+                              CaptureOutputs* out)
+{
+    bool read = false;
+    for (size_t i = 0; i < options.frames_at.size(); ++i) {
+        const FrameTarget& target = options.frames_at[i];
+        const int64_t start = ticks_first_start(target.position);
+        if (out->target_done[i] || start < 0) continue;
+        if (sample < start * kSamplesPerTick + std::llround(target.seconds * kSampleRate)) continue;
+        if (!read) read_frame(options, out);
+        read = true;
+        std::string error;
+        if (!write_png_frame(target_path(options, target).c_str(), out->pixels.data(), options.width,
+                             options.height, &error)) {
+            out->stop_reason = error;
+            return false;
+        }
+        out->target_done[i] = true;
+        --out->targets_left;
+        ++summary->frames_written;
+    }
+    return true;
+}
+
+static bool open_outputs(const CaptureOptions& options, CaptureOutputs* out)
+{
+    out->pixels.resize(static_cast<size_t>(options.width) * options.height * 4);
+    out->target_done.assign(options.frames_at.size(), false);
+    out->targets_left = options.frames_at.size();
+    profile_init(&out->profile);
+    if (options.profile || !options.frames_at.empty()) return true;
+    const std::string wav_path = options.out_dir + "/sound.wav";
+    if (!wav_open(&out->wav, wav_path.c_str())) {
+        std::fprintf(stderr, "periodica-capture: cannot create %s\n", wav_path.c_str());
+        return false;
+    }
+    if (options.mp4) {
+        out->video_path = options.out_dir + "/capture.video.mp4";
+        std::string error;
+        if (!ffmpeg_start_video(&out->ffmpeg, out->video_path, options.width, options.height, options.fps,
+                                &error)) {
+            std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+static int close_outputs(const CaptureOptions& options, CaptureSummary* summary, CaptureOutputs* out)
+{
+    int status = 0;
+    if (out->wav.file) {
+        summary->sound_samples = out->wav.samples;
+        if (!wav_close(&out->wav)) {
+            std::fprintf(stderr, "periodica-capture: writing %s/sound.wav failed\n", options.out_dir.c_str());
+            status = 1;
+        }
+    }
+    if (options.mp4) {
+        const bool encoded = ffmpeg_finish(&out->ffmpeg);
+        std::string error;
+        if (!encoded) {
+            std::fprintf(stderr, "periodica-capture: ffmpeg failed to encode the frames\n");
+            status = 1;
+        } else if (status == 0 && !ffmpeg_mux(out->video_path, options.out_dir + "/sound.wav",
+                                              options.out_dir + "/capture.mp4", &error)) {
+            std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
+            status = 1;
+        }
+        std::remove(out->video_path.c_str());
+    }
+    for (size_t i = 0; i < options.frames_at.size(); ++i) {
+        if (out->target_done[i]) continue;
+        char when[48] = "";
+        if (options.frames_at[i].seconds > 0) std::snprintf(when, sizeof when, "@%g", options.frames_at[i].seconds);
+        std::fprintf(stderr, "periodica-capture: frame at position %d%s was never reached%s%s\n",
+                     options.frames_at[i].position, when, out->stop_reason.empty() ? "" : ": ",
+                     out->stop_reason.c_str());
+        status = 1;
+    }
+    if (options.profile) summary->over_budget_ranges = print_profile(&out->profile, options.width, options.height, stdout);
+    return status;
+}
+
+static double progress_of(const CaptureOptions& options, int32_t position)
+{
+    if (!options.frames_at.empty()) {
+        int32_t last = 1;
+        for (const FrameTarget& target : options.frames_at) last = target.position > last ? target.position : last;
+        return static_cast<double>(position) / last;
+    }
+    return static_cast<double>(position - options.from) / (options.to + 1 - options.from);
+}
+
+// Finds the frame's position, running the sound ahead as far as needed.
+// Returns false with out->stop_reason set when the show can't go on.
+static bool position_of_frame(int64_t tick, bool started, int32_t* position, CaptureOutputs* out)
+{
+    if (!audio_run_through_tick(tick)) {
+        out->stop_reason = "the audio callback runs no player tick, so the song never moves";
+        return false;
+    }
+    ticks_position_at(tick, position);
+    if (!started && tick > kFirstRowTicks) {
+        out->stop_reason = "the song never reached its first row (position stays " + std::to_string(*position) +
+                           "); is the module playable?";
+        return false;
+    }
+    int32_t back_to = 0;
+    const int64_t loop_tick = ticks_loop_tick(&back_to);
+    if (started && loop_tick >= 0 && tick >= loop_tick) {
+        out->stop_reason = "the song went back to position " + std::to_string(back_to) + " (it loops) before the end";
+        return false;
+    }
+    if (tick > kLongestShowTicks) {
+        out->stop_reason = "the show has not ended after twenty minutes";
+        return false;
+    }
+    if (*position != out->last_position) {
+        out->last_position = *position;
+        out->position_since = tick;
+    } else if (started && tick - out->position_since > kLongestStillTicks) {
+        out->stop_reason = "the song has stood still at position " + std::to_string(*position) + " for a minute";
+        return false;
+    }
+    return true;
+}
+
+int run_capture(const CaptureOptions& options, CaptureSummary* summary)
+{
+    CaptureOutputs out;
+    if (!open_outputs(options, &out)) return 1;
+    audio_reset(audio_callback);
+    ticks_reset();
+    const bool writing_span = !options.profile && options.frames_at.empty();
+    int64_t first_frame = -1;  // the first frame after the first row started: the clock's zero
+    int64_t span_first = -1;
+    for (int64_t frame = 0;; ++frame) {
+        const int64_t sample = frame_sample(frame, options.fps);
+        int32_t position = 0;
+        if (!position_of_frame(tick_at_sample(sample), first_frame >= 0, &position, &out)) break;
+        if (first_frame < 0) {
+            // Live, the start-up wait ends when the position read unsigned is at most 100.
+            if (static_cast<uint32_t>(position) > 100) {
+                audio_forget_before(sample);
+                continue;
+            }
+            first_frame = frame;
+        }
+        capture_clock_set(static_cast<double>(frame - first_frame) / options.fps, position);
+        if (options.profile) glFinish();
+        const auto started = std::chrono::steady_clock::now();
+        draw_frame(static_cast<double>(static_cast<uint32_t>(position)));
+        ++summary->frames_drawn;
+        if (options.profile) {
+            glFinish();
+            const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - started;
+            profile_add(&out.profile, position, spent.count());
+        }
+        if (writing_span && span_first < 0 && position >= options.from) {
+            span_first = frame;
+            summary->first_position = position;
+        }
+        if (span_first >= 0) {
+            if (!write_span_frame(options, frame, summary, &out)) break;
+            summary->last_position = position;
+        } else {
+            audio_forget_before(sample);
+        }
+        if (!options.frames_at.empty()) {
+            if (!write_due_targets(options, sample, summary, &out)) break;
+            if (out.targets_left == 0) break;
+        }
+        progress_show(progress_of(options, position), position, frame - first_frame);
+        // As live: the frame that first passes the end is still drawn and kept.
+        if (static_cast<uint32_t>(position) > static_cast<uint32_t>(options.to)) {
+            if (out.stop_reason.empty() && !options.frames_at.empty())
+                out.stop_reason = "the show ended after position " + std::to_string(options.to);
+            break;
+        }
+    }
+    progress_clear();
+    const bool stopped_early = !out.stop_reason.empty() && options.frames_at.empty();
+    if (stopped_early) std::fprintf(stderr, "periodica-capture: %s; stopped\n", out.stop_reason.c_str());
+    const int status = close_outputs(options, summary, &out);
+    return stopped_early ? 1 : status;
+}

@@ -1,0 +1,21 @@
+// The capture's frame loop: simulated time, sound, frames and the profile.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "tools/capture/capture_options.h"
+
+struct CaptureSummary {
+    int64_t frames_drawn = 0;
+    int64_t frames_written = 0;  // PNG frames, frames piped to ffmpeg, or single frames
+    int32_t first_position = -1;  // of the frames written
+    int32_t last_position = -1;
+    uint64_t sound_samples = 0;  // in sound.wav
+    int over_budget_ranges = 0;  // --profile
+};
+
+// Draws the show from its first row, frame by frame, as options ask, writing
+// into options.out_dir. The demo must be started up already (textures,
+// module, offline sound device). Returns the exit status: 0, or 1 after a
+// message on standard error.
+int run_capture(const CaptureOptions& options, CaptureSummary* summary);

@@ -1,0 +1,28 @@
+// The song positions a capture sees: the player's position after each tick,
+// for the most recent ticks, plus the first tick of every position and the
+// tick at which the song went back to a row it had already played.
+#pragma once
+#include <cstdint>
+
+constexpr int64_t kSampleRate = 44100;
+constexpr int64_t kSamplesPerTick = 882;  // 44100 Hz at 50 ticks per second
+constexpr int64_t kTickHistory = 256;     // far more than one sound request runs ahead
+
+// Output sample at which frame k stands (sample 0 = start of playback).
+int64_t frame_sample(int64_t frame, int fps);
+// The last tick started at or before sample: tick n starts at 882 n.
+int64_t tick_at_sample(int64_t sample);
+
+void ticks_reset();
+// Called once after every player tick with the player's order position and row.
+void ticks_record(int32_t order_pos, int32_t row);
+int64_t ticks_done();
+// Position (order * 100 + row) in force after tick; false when tick has not
+// run yet or has left the history.
+bool ticks_position_at(int64_t tick, int32_t* position);
+// First tick that started position (order 0-127, row 0-63); -1 if none yet.
+int64_t ticks_first_start(int32_t position);
+// First tick at which a new order position began at a row already played at
+// that order position (the song looped); -1 if it hasn't. The position it
+// went back to is stored in *position when not null.
+int64_t ticks_loop_tick(int32_t* position = nullptr);
