@@ -33,17 +33,31 @@ static void box_corners(float x, float y, float z, float h, GLfloat corners[8][3
 }
 
 // Six faces for an open GL_QUADS primitive: normal once, then four corners.
-static void emit_faces(const GLfloat c[8][3])
+// The single-cube order winds z-, z+, y- and y+ inward and x- and x+
+// outward, which is harmless without culling.
+static const struct {
+    GLfloat normal[3];
+    int corners[4];
+} kCubeFaces[6] = {
+    {{0, 0, -1}, {MMM, PMM, PPM, MPM}}, {{0, 0, 1}, {MMP, MPP, PPP, PMP}},
+    {{-1, 0, 0}, {MMP, MPP, MPM, MMM}}, {{1, 0, 0}, {PPP, PMP, PMM, PPM}},
+    {{0, -1, 0}, {MMM, MMP, PMP, PMM}}, {{0, 1, 0}, {MPP, MPM, PPM, PPP}},
+};
+// The same faces, all wound counter-clockwise seen from outside, for the
+// lattice, which culls back faces.
+static const struct {
+    GLfloat normal[3];
+    int corners[4];
+} kOutwardFaces[6] = {
+    {{0, 0, -1}, {MMM, MPM, PPM, PMM}}, {{0, 0, 1}, {MMP, PMP, PPP, MPP}},
+    {{-1, 0, 0}, {MMP, MPP, MPM, MMM}}, {{1, 0, 0}, {PPP, PMP, PMM, PPM}},
+    {{0, -1, 0}, {MMM, PMM, PMP, MMP}}, {{0, 1, 0}, {MPP, PPP, PPM, MPM}},
+};
+
+template <typename Faces>
+static void emit_faces(const Faces& faces, const GLfloat c[8][3])
 {
-    static const struct {
-        GLfloat normal[3];
-        int corners[4];
-    } kFaces[6] = {
-        {{0, 0, -1}, {MMM, PMM, PPM, MPM}}, {{0, 0, 1}, {MMP, MPP, PPP, PMP}},
-        {{-1, 0, 0}, {MMP, MPP, MPM, MMM}}, {{1, 0, 0}, {PPP, PMP, PMM, PPM}},
-        {{0, -1, 0}, {MMM, MMP, PMP, PMM}}, {{0, 1, 0}, {MPP, MPM, PPM, PPP}},
-    };
-    for (const auto& face : kFaces) {
+    for (const auto& face : faces) {
         glNormal3fv(face.normal);
         for (int corner : face.corners) glVertex3fv(c[corner]);
     }
@@ -80,7 +94,7 @@ void draw_cube(float value, float x, float y, float z)
     box_corners(x, y, z, h, corners);
     glEnable(GL_LIGHTING);
     glBegin(GL_QUADS);
-    emit_faces(corners);
+    emit_faces(kCubeFaces, corners);
     glEnd();
     glDisable(GL_LIGHTING);
 
@@ -103,10 +117,11 @@ void draw_cube(float value, float x, float y, float z)
 
 // Lights are placed before the tumble so they stay fixed to the viewer.
 // The lattice is drawn as one lit batch of faces and one unlit batch of
-// outlines rather than switching lighting twice per cube: the depth test
-// gives the same picture, and the per-cube switches cost more than the
-// drawing. Leaves lighting off, both lights on, depth testing on; colour
-// black and line width 2 once a cube was drawn.
+// outlines rather than switching lighting twice per cube, and with back
+// faces culled: with the depth test on, a closed cube's back faces never
+// show, so the picture is the same for far less work. Leaves lighting off,
+// both lights on, depth testing on, culling as it was; colour black and
+// line width 2 once a cube was drawn.
 void draw_cube_field(float t)
 {
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
@@ -124,6 +139,10 @@ void draw_cube_field(float t)
 
     bool any_cube = false;
     GLfloat corners[8][3];
+    const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
     glBegin(GL_QUADS);
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
@@ -132,10 +151,11 @@ void draw_cube_field(float t)
                 if (!(h > 0)) continue;
                 box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8), h,
                             corners);
-                emit_faces(corners);
+                emit_faces(kOutwardFaces, corners);
                 any_cube = true;
             }
     glEnd();
+    if (!was_culling) glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     if (!any_cube) return;
 

@@ -23,6 +23,7 @@ static const CellEdge kCellEdges[12] = {
 
 // Puts a vertex where the level crosses the edge, interpolating linearly
 // between its corner values; coordinates scaled per axis by cell_scale.
+// Edge numbers outside 0..11 emit nothing.
 void emit_edge_vertex(int edge, const float values[8], float x, float y, float z, float level)
 {
     if (edge < 0 || edge > 11) return;
@@ -33,7 +34,10 @@ void emit_edge_vertex(int edge, const float values[8], float x, float y, float z
         const float s = cell_scale[axis];
         if (axis == e.axis) {
             const float a = values[e.from], b = values[e.to];
-            position[axis] = base[axis] * s + s / (b - a) * (level - a);
+            // Equal ends never straddle the level inside polygonise_cell; a
+            // direct call with them gets the first corner, not a NaN.
+            const float along = b != a ? s / (b - a) * (level - a) : 0.0f;
+            position[axis] = base[axis] * s + along;
         } else {
             position[axis] = (base[axis] + static_cast<float>(e.offset[axis])) * s;
         }
