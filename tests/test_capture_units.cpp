@@ -1,0 +1,298 @@
+// The capture's parts that need neither OpenGL nor the player: command line,
+// tick bookkeeping, the sound stream, profile statistics, WAV and PNG output.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/capture/capture_audio.h"
+#include "tools/capture/capture_options.h"
+#include "tools/capture/capture_png.h"
+#include "tools/capture/capture_profile.h"
+#include "tools/capture/capture_ticks.h"
+#include "tools/capture/capture_wav.h"
+
+static bool parse(std::vector<const char*> arguments, CaptureOptions* options, std::string* error)
+{
+    arguments.insert(arguments.begin(), "periodica-capture");
+    return parse_capture_options(static_cast<int>(arguments.size()), const_cast<char**>(arguments.data()),
+                                 options, error);
+}
+
+static std::string refusal(std::vector<const char*> arguments)
+{
+    CaptureOptions options;
+    std::string error;
+    return parse(arguments, &options, &error) ? std::string("accepted") : error;
+}
+
+TEST(CaptureOptions, ParsesBothSpellingsAndKeepsDefaults)
+{
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--out", "shots", "--fps=30", "--from", "100", "--to=263", "--width", "64"}, &options, &error))
+        << error;
+    EXPECT_EQ(options.out_dir, "shots");
+    EXPECT_EQ(options.fps, 30);
+    EXPECT_EQ(options.from, 100);
+    EXPECT_EQ(options.to, 263);
+    EXPECT_EQ(options.width, 64);
+    EXPECT_EQ(options.height, 768);
+    EXPECT_FALSE(options.mp4);
+
+    CaptureOptions plain;
+    ASSERT_TRUE(parse({"--profile"}, &plain, &error)) << error;
+    EXPECT_EQ(plain.from, 0);
+    EXPECT_EQ(plain.to, 1920);
+    EXPECT_EQ(plain.fps, 60);
+}
+
+TEST(CaptureOptions, RefusesBadValuesAndCombinations)
+{
+    EXPECT_NE(refusal({"--out", "d", "--fps", "0"}).find("--fps"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--width", "12x"}).find("--width"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--from", "300", "--to", "200"}).find("after --to"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--to", "1921"}).find("after the end"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--from", "-37"}).find("before the first row"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--from", "170"}).find("row 70"), std::string::npos);
+    EXPECT_NE(refusal({"--fps", "30"}).find("--out"), std::string::npos);
+    EXPECT_NE(refusal({"--out"}).find("--out"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--bogus"}).find("--bogus"), std::string::npos);
+    EXPECT_NE(refusal({"--out", "d", "--frames-at", "5", "--to", "100"}).find("combined"), std::string::npos);
+    EXPECT_NE(refusal({"--profile", "--mp4"}).find("combined"), std::string::npos);
+}
+
+TEST(CaptureOptions, FrameTargets)
+{
+    std::vector<FrameTarget> targets;
+    std::string error;
+    ASSERT_TRUE(parse_frame_targets("700@2.5,0,1920", &targets, &error)) << error;
+    ASSERT_EQ(targets.size(), 3u);
+    EXPECT_EQ(targets[0].position, 700);
+    EXPECT_DOUBLE_EQ(targets[0].seconds, 2.5);
+    EXPECT_EQ(targets[1].position, 0);
+    EXPECT_DOUBLE_EQ(targets[1].seconds, 0.0);
+    EXPECT_EQ(targets[2].position, 1920);
+
+    for (const char* bad : {"", "7x", "700@", "700@-1", "700@nan", "1,,2", "-5", "1921", "264"}) {
+        std::vector<FrameTarget> ignored;
+        EXPECT_FALSE(parse_frame_targets(bad, &ignored, &error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    parse_frame_targets("-5", &targets, &error);
+    EXPECT_NE(error.find("before the first row"), std::string::npos);
+    parse_frame_targets("2000", &targets, &error);
+    EXPECT_NE(error.find("after the end"), std::string::npos);
+}
+
+TEST(CaptureTicks, FramesStandOnSamplesAndSeeTheLastTickStarted)
+{
+    EXPECT_EQ(frame_sample(1, 60), 735);
+    EXPECT_EQ(frame_sample(3, 24), 5512);  // 5512.5 rounds down
+    EXPECT_EQ(frame_sample(0, 24), 0);
+    EXPECT_EQ(tick_at_sample(881), 0);
+    EXPECT_EQ(tick_at_sample(882), 1);
+    EXPECT_EQ(tick_at_sample(882 * 7 + 5), 7);
+}
+
+TEST(CaptureTicks, HistoryFirstStartsAndLoops)
+{
+    ticks_reset();
+    int32_t position = 0;
+    EXPECT_FALSE(ticks_position_at(0, &position));
+    // Order 0 rows 0..2 at two ticks a row, a pattern loop back to row 1
+    // (same order: not the end), then order 1, then back to order 0 row 0.
+    const int32_t rows[][2] = {{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {0, 0}};
+    for (const auto& row : rows) ticks_record(row[0], row[1]);
+    EXPECT_EQ(ticks_done(), 10);
+    ASSERT_TRUE(ticks_position_at(8, &position));
+    EXPECT_EQ(position, 101);
+    EXPECT_EQ(ticks_first_start(1), 2);   // the replayed row keeps its first start
+    EXPECT_EQ(ticks_first_start(100), 7);
+    EXPECT_EQ(ticks_first_start(3), -1);
+    EXPECT_EQ(ticks_first_start(-37), -1);
+    int32_t back_to = -1;
+    EXPECT_EQ(ticks_loop_tick(&back_to), 9);
+    EXPECT_EQ(back_to, 0);
+
+    // Old ticks leave the history; new ones stay readable.
+    for (int i = 0; i < kTickHistory; ++i) ticks_record(2, i % 64);
+    EXPECT_FALSE(ticks_position_at(9, &position));
+    ASSERT_TRUE(ticks_position_at(ticks_done() - 1, &position));
+    EXPECT_EQ(position, 200 + (kTickHistory - 1) % 64);
+    EXPECT_FALSE(ticks_position_at(ticks_done(), &position));
+}
+
+// Stands in for the demo's callback: a tick every 882 samples, carried
+// across requests, and sample values that are their own index.
+static int64_t fake_samples_out = 0;
+static void fake_callback(void*, uint8_t* stream, int length)
+{
+    for (int i = 0; i < length / 2; ++i) {
+        if (fake_samples_out % kSamplesPerTick == 0) {
+            const int64_t tick = fake_samples_out / kSamplesPerTick;
+            ticks_record(static_cast<int32_t>(tick / 6 / 64), static_cast<int32_t>(tick / 6 % 64));
+        }
+        const uint16_t value = static_cast<uint16_t>(fake_samples_out++);
+        stream[2 * i] = static_cast<uint8_t>(value);
+        stream[2 * i + 1] = static_cast<uint8_t>(value >> 8);
+    }
+}
+
+static void silent_callback(void*, uint8_t* stream, int length)
+{
+    std::memset(stream, 0, static_cast<size_t>(length));
+}
+
+TEST(CaptureAudio, RunsAheadInWholeRequestsAndHandsOutSpans)
+{
+    fake_samples_out = 0;
+    ticks_reset();
+    audio_reset(fake_callback);
+    ASSERT_TRUE(audio_run_through_tick(5));  // tick 5 starts at 4410, in the 3rd request
+    EXPECT_EQ(audio_produced(), 3 * kRequestSamples);
+    EXPECT_GE(ticks_done(), 6);
+    int32_t position = 0;
+    ASSERT_TRUE(ticks_position_at(tick_at_sample(frame_sample(8, 60)), &position));  // sample 5880: tick 6
+    EXPECT_FALSE(ticks_position_at(tick_at_sample(frame_sample(9, 60)), &position));  // tick 7 not run yet
+    EXPECT_EQ(position, 1);
+
+    const int16_t* span = audio_span(4000, 5000);
+    ASSERT_NE(span, nullptr);
+    EXPECT_EQ(span[0], 4000);
+    EXPECT_EQ(span[999], 4999);
+    audio_forget_before(4500);
+    EXPECT_EQ(audio_span(4000, 4600), nullptr);
+    ASSERT_NE(audio_span(4500, 4600), nullptr);
+    EXPECT_EQ(audio_span(4500, 4600)[0], 4500);
+    EXPECT_EQ(audio_span(4500, 7000), nullptr);  // not produced yet
+    audio_run_through_sample(40000);             // 40000 > 32767: values wrap as 16-bit
+    ASSERT_NE(audio_span(39999, 40000), nullptr);
+    EXPECT_EQ(audio_span(39999, 40000)[0], static_cast<int16_t>(39999));
+}
+
+TEST(CaptureAudio, ACallbackThatNeverTicksIsReportedNotAwaited)
+{
+    ticks_reset();
+    audio_reset(silent_callback);
+    EXPECT_FALSE(audio_run_through_tick(0));
+    EXPECT_EQ(audio_produced(), kRequestSamples);
+}
+
+TEST(CaptureProfile, RangesAndPercentiles)
+{
+    EXPECT_EQ(profile_range_of(0), 0);
+    EXPECT_EQ(profile_range_of(399), 0);
+    EXPECT_EQ(profile_range_of(400), 1);
+    EXPECT_EQ(profile_range_of(1599), 7);
+    EXPECT_EQ(profile_range_of(1860), 8);
+    EXPECT_EQ(profile_range_of(1861), 9);
+    EXPECT_EQ(profile_range_of(1921), 9);
+
+    std::vector<double> values;
+    for (int i = 100; i >= 1; --i) values.push_back(i);
+    EXPECT_DOUBLE_EQ(percentile(&values, 50), 50);
+    EXPECT_DOUBLE_EQ(percentile(&values, 99), 99);
+    std::vector<double> one = {3.5};
+    EXPECT_DOUBLE_EQ(percentile(&one, 99), 3.5);
+    std::vector<double> none;
+    EXPECT_DOUBLE_EQ(percentile(&none, 50), 0);
+}
+
+TEST(CaptureProfile, TableFlagsRangesOverTheBudget)
+{
+    Profile profile;
+    profile_init(&profile);
+    for (int i = 0; i < 200; ++i) profile_add(&profile, 10, 5.0);
+    for (int i = 0; i < 50; ++i) profile_add(&profile, 950, i < 45 ? 8.0 : 30.0);
+    FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(print_profile(&profile, 64, 48, out), 1);
+    std::rewind(out);
+    std::string text(4096, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), out));
+    std::fclose(out);
+    EXPECT_NE(text.find("0-399"), std::string::npos);
+    EXPECT_NE(text.find("200        5.00        5.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("50        8.00       30.00  over 16.7"), std::string::npos) << text;
+    EXPECT_NE(text.find("1861-1920"), std::string::npos);
+}
+
+static std::vector<uint8_t> file_bytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+static uint32_t u32_at(const std::vector<uint8_t>& bytes, size_t at)
+{
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+TEST(CaptureWav, HeaderSizesAndLittleEndianSamples)
+{
+    const std::string path = testing::TempDir() + "capture_test.wav";
+    WavWriter wav;
+    ASSERT_TRUE(wav_open(&wav, path.c_str()));
+    const int16_t first[] = {1, -2};
+    const int16_t second[] = {-32768};
+    wav_append(&wav, first, 2);
+    wav_append(&wav, second, 1);
+    ASSERT_TRUE(wav_close(&wav));
+    const std::vector<uint8_t> bytes = file_bytes(path);
+    ASSERT_EQ(bytes.size(), 44u + 6u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(u32_at(bytes, 4), 36u + 6u);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(bytes[22], 1);                // mono
+    EXPECT_EQ(u32_at(bytes, 24), 44100u);   // rate
+    EXPECT_EQ(bytes[34], 16);               // bits
+    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
+    EXPECT_EQ(u32_at(bytes, 40), 6u);
+    const std::vector<uint8_t> samples(bytes.begin() + 44, bytes.end());
+    EXPECT_EQ(samples, (std::vector<uint8_t>{0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
+    std::remove(path.c_str());
+}
+
+static std::vector<uint8_t> read_png_rgb(const std::string& path, png_uint_32* width, png_uint_32* height)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint8_t> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+    image.format = PNG_FORMAT_RGB;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+    *width = image.width;
+    *height = image.height;
+    return pixels;
+}
+
+TEST(CapturePng, TopRowFirstAlphaDroppedAndReproducible)
+{
+    // Two rows as glReadPixels gives them: bottom row first.
+    const uint8_t rgba[] = {
+        10, 20, 30, 255, 40, 50, 60, 0,      // bottom row
+        70, 80, 90, 128, 100, 110, 120, 255, // top row
+    };
+    const std::string path = testing::TempDir() + "capture_test_a.png";
+    const std::string again = testing::TempDir() + "capture_test_b.png";
+    std::string error;
+    ASSERT_TRUE(write_png_frame(path.c_str(), rgba, 2, 2, &error)) << error;
+    ASSERT_TRUE(write_png_frame(again.c_str(), rgba, 2, 2, &error)) << error;
+    png_uint_32 width = 0, height = 0;
+    const std::vector<uint8_t> pixels = read_png_rgb(path, &width, &height);
+    ASSERT_EQ(width, 2u);
+    ASSERT_EQ(height, 2u);
+    EXPECT_EQ(pixels, (std::vector<uint8_t>{70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(file_bytes(path), file_bytes(again));
+    EXPECT_FALSE(write_png_frame("/nonexistent-dir/x.png", rgba, 2, 2, &error));
+    EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
+    std::remove(path.c_str());
+    std::remove(again.c_str());
+}
