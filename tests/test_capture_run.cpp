@@ -1,0 +1,257 @@
+// periodica-capture run as a user runs it, on the generated pictures and
+// soundtrack at 64x48. Its frame counts and sound are checked against the
+// player and audio callback driven directly in this process.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "player/player.h"
+#include "sound/sound_device.h"
+
+// Every tick of the reference run, with the position it leaves.
+static std::vector<int32_t> reference_positions;
+static std::vector<int16_t> reference_sound;
+
+extern "C" void __real__Z7pt_tickv();
+extern "C" void __wrap__Z7pt_tickv()
+{
+    __real__Z7pt_tickv();
+    reference_positions.push_back(player.order_pos.load() * 100 + player.row.load());
+}
+
+static std::vector<uint8_t> file_bytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+// The demo's start-up and SDL's requests, for the first 20 s of the song.
+static bool render_reference()
+{
+    if (!reference_sound.empty()) return true;
+    static uint8_t module[300000];
+    const std::vector<uint8_t> file = file_bytes(std::string(CAPTURE_DATA_DIR) + "/zentaro.mod");
+    if (file.empty()) return false;
+    std::copy(file.begin(), file.begin() + std::min(file.size(), sizeof module), module);
+    install_offline_device(2, 50);
+    if (pt_load(module, sizeof module) != 1) return false;
+    uint8_t bytes[4096];
+    while (reference_sound.size() < 20 * 44100) {
+        audio_callback(nullptr, bytes, sizeof bytes);
+        for (size_t i = 0; i < sizeof bytes; i += 2)
+            reference_sound.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    return true;
+}
+
+static int64_t sample_of(int64_t frame, int fps) { return frame * 44100 / fps; }
+static int32_t position_of(int64_t frame, int fps) { return reference_positions.at(sample_of(frame, fps) / 882); }
+
+// First and last frame (counted from the start of playback) that a capture
+// of from..to writes: from the first row on, the first frame at or past
+// from, up to and including the first frame past to.
+struct Span { int64_t first, last; };
+static Span expected_span(int fps, int32_t from, int32_t to)
+{
+    int64_t frame = 0;
+    while (static_cast<uint32_t>(position_of(frame, fps)) > 100) ++frame;
+    while (position_of(frame, fps) < from) ++frame;
+    Span span{frame, frame};
+    while (position_of(span.last, fps) <= to) ++span.last;
+    return span;
+}
+
+struct RunResult { int status; std::string out, err; };
+
+static std::string work_dir(const char* name)
+{
+    const std::string dir = testing::TempDir() + "capture_run_" + name;
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    return dir;
+}
+
+static RunResult run(const std::string& dir, const std::string& arguments, const std::string& environment = "")
+{
+    const std::string command = environment + " '" CAPTURE_BINARY "' " + arguments + " >'" + dir + "/stdout' 2>'" +
+                                dir + "/stderr'";
+    const int status = std::system(command.c_str());
+    const std::vector<uint8_t> out = file_bytes(dir + "/stdout");
+    const std::vector<uint8_t> err = file_bytes(dir + "/stderr");
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end()),
+            std::string(err.begin(), err.end())};
+}
+
+static std::string small(int fps)
+{
+    return " --data '" CAPTURE_DATA_DIR "' --width 64 --height 48 --fps " + std::to_string(fps);
+}
+
+static std::string frame_file(const std::string& dir, int64_t index)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(index));
+    return dir + name;
+}
+
+static int64_t count_frames(const std::string& dir)
+{
+    int64_t count = 0;
+    while (std::ifstream(frame_file(dir, count)).good()) ++count;
+    return count;
+}
+
+static std::vector<int16_t> wav_samples(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = file_bytes(path);
+    std::vector<int16_t> samples;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2) samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    return samples;
+}
+
+static std::vector<int16_t> reference_slice(int64_t from, int64_t to)
+{
+    return std::vector<int16_t>(reference_sound.begin() + from, reference_sound.begin() + to);
+}
+
+TEST(CaptureRun, SpanIsReproducibleHasItsLengthAndTheDemosSound)
+{
+    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    const std::string dir = work_dir("span");
+    const RunResult first = run(dir, "--out '" + dir + "/a' --to 15" + small(30));
+    ASSERT_EQ(first.status, 0) << first.err;
+    const RunResult second = run(dir, "--out '" + dir + "/b' --to 15" + small(30));
+    ASSERT_EQ(second.status, 0) << second.err;
+
+    const Span span = expected_span(30, 0, 15);
+    const int64_t frames = count_frames(dir + "/a");
+    EXPECT_EQ(frames, span.last - span.first + 1);
+    EXPECT_EQ(count_frames(dir + "/b"), frames);
+    for (int64_t i = 0; i < frames; ++i)
+        ASSERT_EQ(file_bytes(frame_file(dir + "/a", i)), file_bytes(frame_file(dir + "/b", i))) << "frame " << i;
+    EXPECT_NE(file_bytes(frame_file(dir + "/a", 0)), file_bytes(frame_file(dir + "/a", frames - 1)));
+    EXPECT_EQ(file_bytes(dir + "/a/sound.wav"), file_bytes(dir + "/b/sound.wav"));
+
+    const std::vector<int16_t> sound = wav_samples(dir + "/a/sound.wav");
+    EXPECT_EQ(sound, reference_slice(sample_of(span.first, 30), sample_of(span.last + 1, 30)));
+    EXPECT_NE(first.out.find("wrote " + std::to_string(frames) + " frames"), std::string::npos) << first.out;
+
+#ifdef MODRENDER_BINARY
+    ASSERT_EQ(std::system(("'" MODRENDER_BINARY "' '" CAPTURE_DATA_DIR "/zentaro.mod' '" + dir +
+                           "/modrender.wav' --seconds 4 >/dev/null 2>&1").c_str()), 0);
+    const std::vector<int16_t> rendered = wav_samples(dir + "/modrender.wav");
+    ASSERT_GE(rendered.size(), sound.size());
+    EXPECT_EQ(sound, std::vector<int16_t>(rendered.begin(), rendered.begin() + sound.size()));
+#endif
+}
+
+TEST(CaptureRun, ALaterSpanHasTheSameFramesAsALongerCapture)
+{
+    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    const std::string dir = work_dir("later");
+    const RunResult whole = run(dir, "--out '" + dir + "/whole' --to 112" + small(25));
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    const RunResult part = run(dir, "--out '" + dir + "/part' --from 110 --to 112" + small(25));
+    ASSERT_EQ(part.status, 0) << part.err;
+
+    const Span whole_span = expected_span(25, 0, 112);
+    const Span part_span = expected_span(25, 110, 112);
+    ASSERT_EQ(count_frames(dir + "/whole"), whole_span.last - whole_span.first + 1);
+    ASSERT_EQ(count_frames(dir + "/part"), part_span.last - part_span.first + 1);
+    for (int64_t frame = part_span.first; frame <= part_span.last; ++frame)
+        ASSERT_EQ(file_bytes(frame_file(dir + "/part", frame - part_span.first)),
+                  file_bytes(frame_file(dir + "/whole", frame - whole_span.first)))
+            << "frame " << frame;
+    EXPECT_EQ(wav_samples(dir + "/part/sound.wav"),
+              reference_slice(sample_of(part_span.first, 25), sample_of(part_span.last + 1, 25)));
+}
+
+// The frame a --frames-at request should give, counted from playback start.
+static int64_t expected_single_frame(int fps, int32_t position, double seconds)
+{
+    size_t tick = 0;
+    while (reference_positions.at(tick) != position) ++tick;
+    const int64_t sample = static_cast<int64_t>(tick) * 882 + std::llround(seconds * 44100);
+    int64_t frame = 0;
+    while (sample_of(frame, fps) < sample) ++frame;
+    return frame;
+}
+
+TEST(CaptureRun, SingleFramesMatchTheSpanAndUnreachablePositionsAreRefused)
+{
+    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    const std::string dir = work_dir("single");
+    ASSERT_EQ(run(dir, "--out '" + dir + "/span' --to 15" + small(30)).status, 0);
+    const RunResult singles = run(dir, "--out '" + dir + "/at' --frames-at 12,5@0.25" + small(30));
+    ASSERT_EQ(singles.status, 0) << singles.err;
+    const Span span = expected_span(30, 0, 15);
+    const int64_t at12 = expected_single_frame(30, 12, 0.0);
+    const int64_t at5 = expected_single_frame(30, 5, 0.25);
+    EXPECT_EQ(file_bytes(dir + "/at/at_0012.png"), file_bytes(frame_file(dir + "/span", at12 - span.first)));
+    EXPECT_EQ(file_bytes(dir + "/at/at_0005+0.25s.png"), file_bytes(frame_file(dir + "/span", at5 - span.first)));
+
+    const RunResult before = run(dir, "--out '" + dir + "/before' --frames-at -5" + small(30));
+    EXPECT_EQ(before.status, 2);
+    EXPECT_NE(before.err.find("before the first row"), std::string::npos) << before.err;
+    const RunResult after = run(dir, "--out '" + dir + "/after' --frames-at 1950" + small(30));
+    EXPECT_EQ(after.status, 2);
+    EXPECT_NE(after.err.find("after the end"), std::string::npos) << after.err;
+    EXPECT_FALSE(std::ifstream(dir + "/after").good());
+}
+
+TEST(CaptureRun, MissingModuleAndMissingFfmpegAreClearFailures)
+{
+    const std::string dir = work_dir("missing");
+    std::system(("mkdir -p '" + dir + "/empty'").c_str());
+    const RunResult no_module = run(dir, "--out '" + dir + "/out' --data '" + dir + "/empty' --width 64 --height 48");
+    EXPECT_EQ(no_module.status, 1);
+    EXPECT_NE(no_module.err.find("zentaro.mod"), std::string::npos) << no_module.err;
+
+    const RunResult no_ffmpeg = run(dir, "--out '" + dir + "/video' --mp4 --to 3" + small(30),
+                                    "PATH='" + dir + "/empty'");
+    EXPECT_EQ(no_ffmpeg.status, 1);
+    EXPECT_NE(no_ffmpeg.err.find("ffmpeg, which is not installed"), std::string::npos) << no_ffmpeg.err;
+    EXPECT_EQ(count_frames(dir + "/video"), 0);
+}
+
+TEST(CaptureRun, ProfileCountsEveryFrameDrawnInItsRange)
+{
+    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    const std::string dir = work_dir("profile");
+    const RunResult profile = run(dir, "--profile --to 15" + small(30));
+    ASSERT_EQ(profile.status, 0) << profile.err;
+    const Span span = expected_span(30, 0, 15);
+    const size_t row = profile.out.find("\n0-399");
+    ASSERT_NE(row, std::string::npos) << profile.out;
+    EXPECT_EQ(std::atoll(profile.out.c_str() + row + 6), span.last - span.first + 1) << profile.out;
+    EXPECT_NE(profile.out.find("400-599           0"), std::string::npos) << profile.out;
+    EXPECT_EQ(count_frames(dir), 0);
+}
+
+TEST(CaptureRun, Mp4CarriesEveryFrameAndTheSound)
+{
+    if (std::system("command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null") != 0)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    const std::string dir = work_dir("mp4");
+    const RunResult video = run(dir, "--out '" + dir + "/v' --mp4 --to 7" + small(30));
+    ASSERT_EQ(video.status, 0) << video.err;
+    EXPECT_EQ(count_frames(dir + "/v"), 0);
+    const std::string probe = "ffprobe -v error -count_frames -show_entries stream=codec_name,pix_fmt,nb_read_frames "
+                              "-of csv=p=0 '" + dir + "/v/capture.mp4' >'" + dir + "/probe'";
+    ASSERT_EQ(std::system(probe.c_str()), 0);
+    const std::vector<uint8_t> text = file_bytes(dir + "/probe");
+    const Span span = expected_span(30, 0, 7);
+    const std::string streams(text.begin(), text.end());
+    EXPECT_NE(streams.find("h264,yuv420p," + std::to_string(span.last - span.first + 1)), std::string::npos)
+        << streams;
+    EXPECT_NE(streams.find("aac"), std::string::npos) << streams;
+}
