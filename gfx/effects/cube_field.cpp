@@ -54,12 +54,15 @@ static const struct {
     {{0, -1, 0}, {MMM, PMM, PMP, MMP}}, {{0, 1, 0}, {MPP, PPP, PPM, MPM}},
 };
 
+// Faces for an open GL_QUADS primitive: normal once, then four corners;
+// faces whose bit is set in skip are left out.
 template <typename Faces>
-static void emit_faces(const Faces& faces, const GLfloat c[8][3])
+static void emit_faces(const Faces& faces, const GLfloat c[8][3], unsigned skip = 0)
 {
-    for (const auto& face : faces) {
-        glNormal3fv(face.normal);
-        for (int corner : face.corners) glVertex3fv(c[corner]);
+    for (int f = 0; f < 6; ++f) {
+        if (skip >> f & 1) continue;
+        glNormal3fv(faces[f].normal);
+        for (int corner : faces[f].corners) glVertex3fv(c[corner]);
     }
 }
 
@@ -115,13 +118,29 @@ void draw_cube(float value, float x, float y, float z)
     glEnd();
 }
 
+// Faces of a full cube (edge 1) that touch another full cube lie inside
+// the pair and never show: bit f is set for each such face, in the face
+// order z-, z+, x-, x+, y-, y+.
+static unsigned hidden_faces(const float half[kFieldSize][kFieldSize][kFieldSize], int i, int j, int k)
+{
+    constexpr float kFull = 0.5f;
+    if (half[i][j][k] != kFull) return 0;
+    auto full = [&](int a, int b, int c) {
+        return a >= 0 && a < kFieldSize && b >= 0 && b < kFieldSize && c >= 0 && c < kFieldSize &&
+               half[a][b][c] == kFull;
+    };
+    return unsigned(full(i, j, k - 1)) | unsigned(full(i, j, k + 1)) << 1 | unsigned(full(i - 1, j, k)) << 2 |
+           unsigned(full(i + 1, j, k)) << 3 | unsigned(full(i, j - 1, k)) << 4 | unsigned(full(i, j + 1, k)) << 5;
+}
+
 // Lights are placed before the tumble so they stay fixed to the viewer.
 // The lattice is drawn as one lit batch of faces and one unlit batch of
-// outlines rather than switching lighting twice per cube, and with back
-// faces culled: with the depth test on, a closed cube's back faces never
-// show, so the picture is the same for far less work. Leaves lighting off,
-// both lights on, depth testing on, culling as it was; colour black and
-// line width 2 once a cube was drawn.
+// outlines rather than switching lighting twice per cube, with back faces
+// culled and faces shared by two full cubes left out: with the depth test
+// on none of those ever shows, so the picture is the one cube-by-cube
+// drawing gives, for far less work. Leaves lighting off, both lights on,
+// depth testing on, culling as it was; colour black and line width 2 once
+// a cube was drawn.
 void draw_cube_field(float t)
 {
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
@@ -137,7 +156,16 @@ void draw_cube_field(float t)
     glRotatef(17 * t, 0, 1, 0);
     glRotatef(15 * t, 0, 0, 1);
 
+    // Half-sizes once per frame, for both batches and the neighbour tests.
+    float half[kFieldSize][kFieldSize][kFieldSize];
     bool any_cube = false;
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) {
+                half[i][j][k] = half_size(scalar_field[i][j][k] - kCubeThreshold);
+                any_cube = any_cube || half[i][j][k] > 0;
+            }
+
     GLfloat corners[8][3];
     const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
     glFrontFace(GL_CCW);
@@ -147,12 +175,10 @@ void draw_cube_field(float t)
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
             for (int k = 0; k < kFieldSize; ++k) {
-                const float h = half_size(scalar_field[i][j][k] - kCubeThreshold);
-                if (!(h > 0)) continue;
-                box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8), h,
-                            corners);
-                emit_faces(kOutwardFaces, corners);
-                any_cube = true;
+                if (!(half[i][j][k] > 0)) continue;
+                box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
+                            half[i][j][k], corners);
+                emit_faces(kOutwardFaces, corners, hidden_faces(half, i, j, k));
             }
     glEnd();
     if (!was_culling) glDisable(GL_CULL_FACE);
@@ -165,10 +191,9 @@ void draw_cube_field(float t)
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
             for (int k = 0; k < kFieldSize; ++k) {
-                const float h = half_size(scalar_field[i][j][k] - kCubeThreshold);
-                if (!(h > 0)) continue;
+                if (!(half[i][j][k] > 0)) continue;
                 box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
-                            h + kOutlineGap, corners);
+                            half[i][j][k] + kOutlineGap, corners);
                 emit_edges(corners);
             }
     glEnd();
