@@ -207,6 +207,40 @@ TEST(CaptureRun, SingleFramesMatchTheSpanAndUnreachablePositionsAreRefused)
     EXPECT_FALSE(std::ifstream(dir + "/after").good());
 }
 
+// A module of one empty pattern played once: positions 0-63, then the song
+// goes back to its start.
+static void write_one_pattern_module(const std::string& path)
+{
+    std::vector<uint8_t> bytes(1084 + 64 * 4 * 4, 0);
+    bytes[950] = 1;  // song length
+    const char signature[] = "M.K.";
+    std::copy(signature, signature + 4, bytes.begin() + 1080);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(CaptureRun, ASongThatLoopsBeforeAPositionReportsItUnreached)
+{
+    const std::string dir = work_dir("loop");
+    std::system(("mkdir -p '" + dir + "/data'").c_str());
+    write_one_pattern_module(dir + "/data/zentaro.mod");
+    const std::string options = " --data '" + dir + "/data' --width 32 --height 24 --fps 10";
+
+    const RunResult singles = run(dir, "--out '" + dir + "/at' --frames-at 30,100" + options);
+    EXPECT_EQ(singles.status, 1);
+    EXPECT_TRUE(std::ifstream(dir + "/at/at_0030.png").good());
+    EXPECT_FALSE(std::ifstream(dir + "/at/at_0100.png").good());
+    EXPECT_NE(singles.err.find("position 100 was never reached: the song went back to position 0"),
+              std::string::npos) << singles.err;
+
+    // 64 rows of 0.12 s at 10 fps: frames at 0.0 .. 7.6 s, the next one is past the loop.
+    const RunResult span = run(dir, "--out '" + dir + "/span' --to 100" + options);
+    EXPECT_EQ(span.status, 1);
+    EXPECT_NE(span.err.find("loops"), std::string::npos) << span.err;
+    EXPECT_EQ(count_frames(dir + "/span"), 77);
+    EXPECT_EQ(wav_samples(dir + "/span/sound.wav").size(), 77u * 4410u);
+}
+
 TEST(CaptureRun, MissingModuleAndMissingFfmpegAreClearFailures)
 {
     const std::string dir = work_dir("missing");

@@ -107,8 +107,9 @@ TEST(CaptureTicks, HistoryFirstStartsAndLoops)
     EXPECT_FALSE(ticks_position_at(0, &position));
     // Order 0 rows 0..2 at two ticks a row, a pattern loop back to row 1
     // (same order: not the end), then order 1, then back to order 0 row 0.
-    const int32_t rows[][2] = {{0, 0}, {0, 0}, {0, 1}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {0, 0}};
-    for (const auto& row : rows) ticks_record(row[0], row[1]);
+    const int32_t rows[][3] = {{0, 0, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, 2, 0},
+                               {0, 1, 1}, {0, 2, 1}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}};
+    for (const auto& row : rows) ticks_record(row[0], row[1], row[2] != 0);
     EXPECT_EQ(ticks_done(), 10);
     ASSERT_TRUE(ticks_position_at(8, &position));
     EXPECT_EQ(position, 101);
@@ -120,9 +121,21 @@ TEST(CaptureTicks, HistoryFirstStartsAndLoops)
     EXPECT_EQ(ticks_loop_tick(&back_to), 9);
     EXPECT_EQ(back_to, 0);
 
+    // Within one order position: back by a pattern loop is part of the song,
+    // back otherwise (a one-order song restarting) is its end.
+    ticks_reset();
+    for (int row : {0, 1, 2}) ticks_record(0, row);
+    ticks_record(0, 1, true);
+    EXPECT_EQ(ticks_loop_tick(), -1);
+    ticks_record(0, 2);
+    ticks_record(0, 0);
+    EXPECT_EQ(ticks_loop_tick(&back_to), 5);
+    EXPECT_EQ(back_to, 0);
+
     // Old ticks leave the history; new ones stay readable.
     for (int i = 0; i < kTickHistory; ++i) ticks_record(2, i % 64);
-    EXPECT_FALSE(ticks_position_at(9, &position));
+    EXPECT_FALSE(ticks_position_at(ticks_done() - kTickHistory - 1, &position));
+    EXPECT_TRUE(ticks_position_at(ticks_done() - kTickHistory, &position));
     ASSERT_TRUE(ticks_position_at(ticks_done() - 1, &position));
     EXPECT_EQ(position, 200 + (kTickHistory - 1) % 64);
     EXPECT_FALSE(ticks_position_at(ticks_done(), &position));

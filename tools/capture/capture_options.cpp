@@ -121,6 +121,16 @@ static bool check_int(const char* name, const char* text, long low, long high, i
     return true;
 }
 
+static bool check_directory(const char* name, const char* text, std::string* directory, std::string* error)
+{
+    if (!text || !*text) {
+        *error = std::string(name) + " needs a directory";
+        return false;
+    }
+    *directory = text;
+    return true;
+}
+
 static bool check_combination(const CaptureOptions& options, bool bounded, std::string* error)
 {
     if (!options.frames_at.empty() && (bounded || options.mp4 || options.profile)) {
@@ -157,11 +167,9 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         } else if (std::strcmp(argument, "--profile") == 0) {
             options->profile = true;
         } else if (option_value(argc, argv, &i, "--out", &value)) {
-            if (!value || !*value) return *error = "--out needs a directory", false;
-            options->out_dir = value;
+            if (!check_directory("--out", value, &options->out_dir, error)) return false;
         } else if (option_value(argc, argv, &i, "--data", &value)) {
-            if (!value || !*value) return *error = "--data needs a directory", false;
-            options->data_dir = value;
+            if (!check_directory("--data", value, &options->data_dir, error)) return false;
         } else if (option_value(argc, argv, &i, "--fps", &value)) {
             if (!check_int("--fps", value, 1, 240, &options->fps, error)) return false;
         } else if (option_value(argc, argv, &i, "--width", &value)) {

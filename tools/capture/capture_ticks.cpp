@@ -10,6 +10,7 @@ static int64_t recorded = 0;
 static int64_t first_start[kOrders * kRows];
 static bool played[kOrders * kRows];
 static int32_t previous_order = -1;
+static int32_t previous_row = 63;
 static int64_t loop_tick = -1;
 static int32_t loop_position = 0;
 
@@ -29,6 +30,7 @@ void ticks_reset()
     for (int64_t& tick : first_start) tick = -1;
     std::memset(played, 0, sizeof played);
     previous_order = -1;
+    previous_row = 63;
     loop_tick = -1;
     loop_position = 0;
 }
@@ -39,16 +41,17 @@ static int slot_of(int32_t order_pos, int32_t row)
     return order_pos * kRows + row;
 }
 
-void ticks_record(int32_t order_pos, int32_t row)
+void ticks_record(int32_t order_pos, int32_t row, bool pattern_loop)
 {
     const int32_t position = order_pos * 100 + row;
     const int64_t tick = recorded++;
     history[tick % kTickHistory] = position;
     const int slot = slot_of(order_pos, row);
     if (slot >= 0) {
-        // A pattern loop replays rows within one order position; only a new
-        // order position landing on a row already played means the song looped.
-        if (order_pos != previous_order && played[slot] && loop_tick < 0) {
+        // A pattern loop replays rows within one order position; that is
+        // part of the song, anything else landing on a played row ends it.
+        const bool went_back = order_pos != previous_order || (row < previous_row && !pattern_loop);
+        if (went_back && played[slot] && loop_tick < 0) {
             loop_tick = tick;
             loop_position = position;
         }
@@ -56,6 +59,7 @@ void ticks_record(int32_t order_pos, int32_t row)
         played[slot] = true;
     }
     previous_order = order_pos;
+    previous_row = row;
 }
 
 int64_t ticks_done()

@@ -14,15 +14,18 @@ int64_t frame_sample(int64_t frame, int fps);
 int64_t tick_at_sample(int64_t sample);
 
 void ticks_reset();
-// Called once after every player tick with the player's order position and row.
-void ticks_record(int32_t order_pos, int32_t row);
+// Called once after every player tick with the player's order position and
+// row, and whether a channel's pattern loop is repeating rows.
+void ticks_record(int32_t order_pos, int32_t row, bool pattern_loop = false);
 int64_t ticks_done();
 // Position (order * 100 + row) in force after tick; false when tick has not
 // run yet or has left the history.
 bool ticks_position_at(int64_t tick, int32_t* position);
 // First tick that started position (order 0-127, row 0-63); -1 if none yet.
 int64_t ticks_first_start(int32_t position);
-// First tick at which a new order position began at a row already played at
-// that order position (the song looped); -1 if it hasn't. The position it
-// went back to is stored in *position when not null.
+// First tick at which the song went back to a row it had already played at
+// that order position, other than by a pattern loop: a new order position
+// began there, or the row went back within the same order position (a song
+// of one order restarting, or a jump to its own order). -1 if it hasn't. The
+// position it went back to is stored in *position when not null.
 int64_t ticks_loop_tick(int32_t* position = nullptr);

@@ -23,7 +23,12 @@ extern "C" void __real__Z7pt_tickv();
 extern "C" void __wrap__Z7pt_tickv()
 {
     __real__Z7pt_tickv();
-    ticks_record(player.order_pos.load(std::memory_order_relaxed), player.row.load(std::memory_order_relaxed));
+    // A channel's pattern loop counts down while it repeats its rows.
+    bool pattern_loop = false;
+    for (uint32_t channel = 0; channel < song.channels && channel < kMaxChannels; ++channel)
+        pattern_loop = pattern_loop || channel_states[channel].loop_count > 0;
+    ticks_record(player.order_pos.load(std::memory_order_relaxed), player.row.load(std::memory_order_relaxed),
+                 pattern_loop);
 }
 
 extern "C" void __real_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
