@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real demo binary the way a person does, under Xvfb, and checks
 # what it shows, plays and prints.
-#   whole_program_run.sh SCENARIO BUILD_DIR [X11_CLOSE_TOOL]
+#   whole_program_run.sh SCENARIO BUILD_DIR [X11_CLOSE_TOOL [AUDIO_TAP_LIBRARY]]
 # Scenarios:
 #   full-run    ends by itself after position 1920 with status 0; stdout is
 #               exactly the menu; the sound SDL was handed equals modrender's;
@@ -13,9 +13,12 @@ set -u
 scenario="$1"
 build_dir="$(cd "$2" && pwd)"
 close_tool="${3:-}"
+audio_tap="${4:-}"
+[ -n "$audio_tap" ] && audio_tap="$(cd "$(dirname "$audio_tap")" && pwd)/$(basename "$audio_tap")"
+[ -n "$close_tool" ] && close_tool="$(cd "$(dirname "$close_tool")" && pwd)/$(basename "$close_tool")"
 binary="$build_dir/periodica"
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; [ -n "${KEEP_WORK:-}" ] && cp -r "$work" "$KEEP_WORK"; rm -rf "$work"' EXIT
 passed=0
 failed=0
 check() {  # check DESCRIPTION COMMAND...
@@ -33,17 +36,19 @@ convert_tool=/usr/bin/convert
 
 # Inside Xvfb: run the demo from the build tree (where data/ is generated).
 in_xvfb() {
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$1"
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c "$wait_for_definition$1"
 }
 
 # Waits up to $2 seconds for child $1 to end and writes its status, or
 # "running", to file $3 (not through $(...): a subshell can't wait for it).
+# Defined inside each snippet: xvfb-run's /bin/sh drops exported functions.
+wait_for_definition='
 wait_for() {
   local pid="$1" limit="$2" out="$3" waited=0
   while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt "$limit" ]; do sleep 1; waited=$((waited + 1)); done
   if kill -0 "$pid" 2>/dev/null; then echo running >"$out"; else wait "$pid"; echo $? >"$out"; fi
 }
-export -f wait_for
+'
 
 program_lines() {  # lines the program itself wrote to stderr
   grep '^periodica' "$1" || true
@@ -51,19 +56,21 @@ program_lines() {  # lines the program itself wrote to stderr
 
 case "$scenario" in
 full-run)
-  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw"
-  export WORK="$work" BINARY="$binary" CONVERT="$convert_tool"
-  # Screenshots when the sound written so far reaches 20 s, 62 s and 105 s
-  # (opening rings, sprite tunnel, twisted tube).
+  [ -f "$audio_tap" ] || { echo "no audio tap library given"; exit 1; }
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" AUDIO_TAP_FILE="$work/handed.raw"
+  export WORK="$work" BINARY="$binary" CONVERT="$convert_tool" TAP="$audio_tap"
+  # Screenshots 20 s, 62 s and 105 s after the sound starts (opening rings,
+  # sprite tunnel, twisted tube); the disk driver plays in real time.
   in_xvfb '
     cd "$(dirname "$BINARY")"
     start=$(date +%s)
-    "$BINARY" -w >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
+    LD_PRELOAD="$TAP" "$BINARY" -w >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
     pid=$!
+    while kill -0 $pid 2>/dev/null && [ ! -s "$SDL_DISKAUDIOFILE" ]; do sleep 0.1; done
+    sound_start=$(date +%s.%N)
     for seconds in 20 62 105; do
       while kill -0 $pid 2>/dev/null; do
-        size=$(stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0)
-        [ "$size" -ge $((seconds * 88200)) ] && break
+        awk -v a="$sound_start" -v b="$(date +%s.%N)" -v s=$seconds "BEGIN { exit !(b - a >= s) }" && break
         sleep 0.2
       done
       xwd -root -silent | "$CONVERT" xwd:- "$WORK/shot_$seconds.png"
@@ -78,13 +85,31 @@ full-run)
   check "standard output is exactly the four menu lines" cmp -s "$work/stdout.txt" "$work/menu.txt"
   check "nothing from the program on standard error: $(program_lines "$work/stderr.txt")" \
     [ -z "$(program_lines "$work/stderr.txt")" ]
-  bytes=$(stat -c %s "$work/sound.raw" 2>/dev/null || echo 0)
+  bytes=$(stat -c %s "$work/handed.raw" 2>/dev/null || echo 0)
   seconds=$((bytes / 88200))
   check "the sound lasts past position 1920 (${seconds} s)" [ "$seconds" -ge 147 ]
-  "$build_dir/modrender" "$build_dir/data/zentaro.mod" "$work/reference.wav" --seconds $((seconds + 2)) >/dev/null 2>&1
+  "$build_dir/tools/modrender" "$build_dir/data/zentaro.mod" "$work/reference.wav" --seconds $((seconds + 2)) >/dev/null 2>&1
   tail -c +45 "$work/reference.wav" >"$work/reference.raw"
-  check "the sound handed to SDL equals modrender's, from the first sample ($bytes bytes)" \
-    cmp -s -n "$bytes" "$work/sound.raw" "$work/reference.raw"
+  check "the sound the program handed SDL equals modrender's, from the first sample ($bytes bytes)" \
+    cmp -s -n "$bytes" "$work/handed.raw" "$work/reference.raw"
+  # What the disk driver wrote is that sound after SDL's own conversion: the
+  # same samples, mono or duplicated into stereo, within one step of rounding,
+  # after whatever silence SDL wrote while playback was still paused.
+  check "SDL played that sound" /usr/bin/python3 - "$work/sound.raw" "$work/handed.raw" <<'PYTHON'
+import array, sys
+device, handed = array.array("h"), array.array("h")
+device.frombytes(open(sys.argv[1], "rb").read())
+handed.frombytes(open(sys.argv[2], "rb").read())
+if len(device) > 1 and all(device[i] == device[i + 1] for i in range(0, min(len(device), 200000) - 1, 2)):
+    device = device[0::2]
+first = next((i for i, v in enumerate(handed) if v), None)
+start = next((i for i, v in enumerate(device) if v), None)
+if first is None or start is None:
+    sys.exit(1)
+device, handed = device[start:], handed[first:]
+count = min(len(device), len(handed))
+sys.exit(0 if count > 44100 * 140 and all(abs(device[i] - handed[i]) <= 1 for i in range(count)) else 1)
+PYTHON
   for shot in 20 62 105; do
     mean=$("$convert_tool" "$work/shot_$shot.png" -colorspace gray -format '%[fx:mean]' info: 2>/dev/null || echo 0)
     check "screenshot at ${shot} s is not blank (mean $mean)" awk -v m="$mean" 'BEGIN { exit !(m > 0.01) }'
