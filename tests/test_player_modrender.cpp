@@ -2,6 +2,7 @@
 // bytes equal to the demo's audio callback driven directly.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,9 +15,10 @@
 
 #ifdef MODRENDER_PATH
 
+// Per process: ctest runs each test as its own process, several at a time.
 static std::string temp_path(const std::string& name)
 {
-    return ::testing::TempDir() + "modrender_test_" + name;
+    return ::testing::TempDir() + "modrender_test_" + std::to_string(getpid()) + "_" + name;
 }
 
 static void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
