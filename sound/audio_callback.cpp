@@ -34,7 +34,8 @@ void audio_callback(void*, uint8_t* stream, int length)
     }
     if (samples <= 0) return;
     const int32_t sixteen_bit = bytes_per_sample == 2 ? 1 : 0;
-    const int32_t slice = tick_rate > 0 ? rate / tick_rate : 0;
+    const int32_t ticks_per_second = tick_rate.load(std::memory_order_acquire);
+    const int32_t slice = ticks_per_second > 0 ? rate / ticks_per_second : 0;
     if (slice <= 0) {
         // No usable tick rate: nothing could ever be scheduled, so play
         // silence rather than loop forever or leave the buffer unwritten.

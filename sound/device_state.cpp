@@ -5,13 +5,16 @@
 SoundDevice sound_device;
 int32_t sound_mode = 0;
 int32_t device_rate = 44100;
-int32_t tick_rate = 0;
+std::atomic<int32_t> tick_rate{0};
 int32_t tick_interval = 0;
 const char* device_name = "";
 const char* device_error = "";
 
 void set_tick_rate(int32_t ticks_per_second)
 {
-    tick_rate = ticks_per_second;
     tick_interval = ticks_per_second > 0 ? 1000 / ticks_per_second : 0;
+    // The last thing set before the ticks start. The release pairs with the
+    // callback's acquire, so the tick thread sees the voices, samples and
+    // song prepared on the main thread after SDL created its audio thread.
+    tick_rate.store(ticks_per_second, std::memory_order_release);
 }

@@ -1,6 +1,7 @@
 // The table of sound-device operations through which the module player
 // reaches the sound output, the device menu and playback start.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 // Every slot is filled by an installer; a device that does not need an
@@ -29,7 +30,7 @@ extern SoundDevice sound_device;
 // Written on the main thread before playback starts, read by the tick thread.
 extern int32_t sound_mode;
 extern int32_t device_rate;    // output samples per second handed to the voices
-extern int32_t tick_rate;      // player ticks per second, set by start_playback
+extern std::atomic<int32_t> tick_rate;  // player ticks per second, set by start_playback
 extern int32_t tick_interval;  // 1000 / tick_rate, milliseconds
 extern const char* device_name;
 extern const char* device_error;
