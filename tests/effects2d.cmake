@@ -13,3 +13,7 @@ gtest_discover_tests(test_timeline)
 add_executable(test_flash test_flash.cpp)
 target_link_libraries(test_flash PRIVATE ${PERIODICA_LIBS} gl_test_context GTest::gtest_main)
 gtest_discover_tests(test_flash)
+
+add_executable(test_sprite_grid_cover test_sprite_grid_cover.cpp)
+target_link_libraries(test_sprite_grid_cover PRIVATE ${PERIODICA_LIBS} gl_test_context GTest::gtest_main)
+gtest_discover_tests(test_sprite_grid_cover)

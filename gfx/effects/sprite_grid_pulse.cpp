@@ -1,34 +1,130 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <initializer_list>
 
 #include "gfx/effects/effects.h"
+#include "gfx/textures.h"
 #include "gfx/unit_quad.h"
 
 static constexpr int kGridSize = 20;
+static constexpr double kSpacing = 0.2;
+static constexpr double kGridLow = -2.0;   // centre of sprite 0
+static constexpr double kGridHigh = 1.8;   // centre of sprite 19
+
+// The disc texture is opaque and white, after bilinear filtering too, out to
+// 0.9 of a sprite's half-size: 115 of the disc's 120 texels, leaving room for
+// the filter's neighbours and the half-texel offset of its centre.
+static constexpr double kDiscSolidRadius = 0.9;
+// Discs of at least this radius on every grid point cover the whole square
+// between the outer grid points: no point of a cell is farther from all four
+// of its corners than half the cell's diagonal.
+static constexpr double kCellHalfDiagonal = 0.5 * kSpacing * 1.4142135623730951;
+
+static double determinant(const double m[3][3])
+{
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// True when every pixel of the viewport looks at the plane z = 0 of the
+// current model-view frame, in front of the eye, inside the grid's square.
+static bool viewport_inside_grid_square()
+{
+    double modelview[16];
+    double projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    // The plane maps to clip space by a 3x3 projective map: rows clip x, y
+    // and w; columns plane x, plane y and 1 (matrices are column-major).
+    static constexpr int kRowsAndColumns[3] = {0, 1, 3};
+    double map[3][3];
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += projection[k * 4 + kRowsAndColumns[r]] * modelview[kRowsAndColumns[c] * 4 + k];
+            map[r][c] = sum;
+        }
+    }
+    const double det = determinant(map);
+    if (std::fabs(det) < 1e-12) return false;  // the plane is seen edge-on
+    for (const double corner_x : {-1.0, 1.0}) {
+        for (const double corner_y : {-1.0, 1.0}) {
+            // Solve map * (x, y, 1) = k * (corner_x, corner_y, 1) for the
+            // plane point behind this corner of the viewport (Cramer's rule).
+            const double target[3] = {corner_x, corner_y, 1.0};
+            double solution[3];
+            for (int unknown = 0; unknown < 3; ++unknown) {
+                double m[3][3];
+                for (int r = 0; r < 3; ++r)
+                    for (int c = 0; c < 3; ++c) m[r][c] = c == unknown ? target[r] : map[r][c];
+                solution[unknown] = determinant(m) / det;
+            }
+            if (std::fabs(solution[2]) < 1e-12) return false;
+            const double x = solution[0] / solution[2];
+            const double y = solution[1] / solution[2];
+            const double w = map[2][0] * x + map[2][1] * y + map[2][2];
+            if (w <= 0 || x <= kGridLow || x >= kGridHigh || y <= kGridLow || y >= kGridHigh) return false;
+        }
+    }
+    return true;
+}
+
+// The grid's square, textured from the solid middle of the disc: the same
+// pixels as the discs that cover it, for one quad instead of four hundred.
+static void draw_covered_square()
+{
+    glBegin(GL_POLYGON);
+    glTexCoord2f(0.5f, 0.5f);
+    glVertex3f(static_cast<float>(kGridLow), static_cast<float>(kGridLow), 0);
+    glVertex3f(static_cast<float>(kGridHigh), static_cast<float>(kGridLow), 0);
+    glVertex3f(static_cast<float>(kGridHigh), static_cast<float>(kGridHigh), 0);
+    glVertex3f(static_cast<float>(kGridLow), static_cast<float>(kGridHigh), 0);
+    glEnd();
+}
 
 // A 20 x 20 grid, 0.2 apart from (-2, -2) to (1.8, 1.8), of sprites whose
 // sizes ripple in a travelling wave around 0.1 + bias. Scales below zero
 // become 0, so a bias under -1/6 hides the grid (the quads are still issued).
 // Drawn with alpha testing, not blending, in the caller's colour; texturing
 // is left on, the matrix restored.
+//
+// A large bias makes the discs overlap many times over; once they cover the
+// whole view, overdrawing hundreds of screen-sized quads changes no pixel,
+// and the grid is drawn as the one square they fill.
 void sprite_grid_pulse(GLuint texture, double t, double bias)
 {
+    double scales[kGridSize][kGridSize];
+    double smallest = 1e30;
+    for (int i = 0; i < kGridSize; ++i) {
+        const double wobble = std::cos(i + t) / 30;
+        for (int j = 0; j < kGridSize; ++j) {
+            double s = std::sin(0.5 * j + 0.5 * i + 2 * t) / 30 + bias + wobble + 0.1;
+            if (s < 0) s = 0;
+            scales[i][j] = s;
+            smallest = std::fmin(smallest, s);
+        }
+    }
+
     glBindTexture(GL_TEXTURE_2D, texture);
     glEnable(GL_ALPHA_TEST);
     glEnable(GL_TEXTURE_2D);
     glAlphaFunc(GL_GREATER, 0.5f);
     glPushMatrix();
-    for (int i = 0; i < kGridSize; ++i) {
-        const double wobble = std::cos(i + t) / 30;
-        for (int j = 0; j < kGridSize; ++j) {
-            glPushMatrix();
-            glTranslatef(static_cast<float>(0.2 * (j - 10)), static_cast<float>(0.2 * (i - 10)), 0);
-            double s = std::sin(0.5 * j + 0.5 * i + 2 * t) / 30 + bias + wobble + 0.1;
-            if (s < 0) s = 0;
-            glScalef(static_cast<float>(s), static_cast<float>(s), 0);
-            draw_unit_quad();
-            glPopMatrix();
+    const bool view_covered = texture == textures[7] && smallest * kDiscSolidRadius >= kCellHalfDiagonal &&
+                              viewport_inside_grid_square();
+    if (view_covered) {
+        draw_covered_square();
+    } else {
+        for (int i = 0; i < kGridSize; ++i) {
+            for (int j = 0; j < kGridSize; ++j) {
+                glPushMatrix();
+                glTranslatef(static_cast<float>(kSpacing * (j - 10)), static_cast<float>(kSpacing * (i - 10)), 0);
+                glScalef(static_cast<float>(scales[i][j]), static_cast<float>(scales[i][j]), 0);
+                draw_unit_quad();
+                glPopMatrix();
+            }
         }
     }
     glDisable(GL_ALPHA_TEST);
