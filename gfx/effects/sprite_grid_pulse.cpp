@@ -117,15 +117,18 @@ void sprite_grid_pulse(GLuint texture, double t, double bias)
     if (view_covered) {
         draw_covered_square();
     } else {
+        // Every sprite is the textured unit quad moved to its grid point and
+        // scaled; placing the corners here instead of through the matrix
+        // stack lets the four hundred quads go out as one primitive.
+        glBegin(GL_QUADS);
         for (int i = 0; i < kGridSize; ++i) {
+            const float y = static_cast<float>(kSpacing * (i - 10));
             for (int j = 0; j < kGridSize; ++j) {
-                glPushMatrix();
-                glTranslatef(static_cast<float>(kSpacing * (j - 10)), static_cast<float>(kSpacing * (i - 10)), 0);
-                glScalef(static_cast<float>(scales[i][j]), static_cast<float>(scales[i][j]), 0);
-                draw_unit_quad();
-                glPopMatrix();
+                const float x = static_cast<float>(kSpacing * (j - 10));
+                emit_unit_quad_corners(x, y, static_cast<float>(scales[i][j]));
             }
         }
+        glEnd();
     }
     glDisable(GL_ALPHA_TEST);
     glPopMatrix();
