@@ -11,6 +11,7 @@ bool make_gl_test_context(int width, int height)
     static EGLDisplay display = EGL_NO_DISPLAY;
     static EGLContext context = EGL_NO_CONTEXT;
     static EGLConfig config;
+    static EGLSurface surface = EGL_NO_SURFACE;  // kept, so it is neither lost nor leaked
     if (made && made_width == width && made_height == height) return true;
 
     if (display == EGL_NO_DISPLAY) {
@@ -46,7 +47,11 @@ bool make_gl_test_context(int width, int height)
         }
     }
     const EGLint surface_attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    EGLSurface surface = eglCreatePbufferSurface(display, config, surface_attributes);
+    if (surface != EGL_NO_SURFACE) {
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        eglDestroySurface(display, surface);
+    }
+    surface = eglCreatePbufferSurface(display, config, surface_attributes);
     if (surface == EGL_NO_SURFACE || !eglMakeCurrent(display, surface, surface, context)) {
         std::fprintf(stderr, "gl test: no pbuffer surface\n");
         return false;

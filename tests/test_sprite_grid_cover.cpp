@@ -98,4 +98,7 @@ TEST(GridCover, CoveredViewIsOneSquareWithTheDiscsExactPixels)
         for (size_t i = 0; i < literal.size(); ++i) differing += i % 4 != 3 && shortcut[i] != literal[i];
         EXPECT_EQ(differing, 0u);
     }
+    const GLuint uploaded[2] = {textures[7], literal_disc};
+    glDeleteTextures(2, uploaded);
+    textures[7] = 0;
 }
