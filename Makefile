@@ -3,7 +3,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps clean
+.PHONY: run test sanitize build deps clean
 
 deps:
 	@scripts/install-deps
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+# The test suite under AddressSanitizer + UBSan and under ThreadSanitizer.
+sanitize: deps
+	@scripts/ci-sanitizers
 
 clean:
 	rm -rf $(BUILD_DIR)
