@@ -16,8 +16,10 @@ double demo_time()
 
 int32_t song_position()
 {
-    // Two independent whole reads; a read at a pattern change may pair the
-    // new row with the old order position for one frame, which is harmless.
-    return player.order_pos.load(std::memory_order_relaxed) * 100 +
-           player.row.load(std::memory_order_relaxed);
+    // Two whole reads, the order position first (acquire, pairing with the
+    // player's release): a read at a pattern change may pair the new row
+    // with the old order position for one frame, never the reverse.
+    const int32_t order_pos = player.order_pos.load(std::memory_order_acquire);
+    const int32_t row = player.row.load(std::memory_order_relaxed);
+    return order_pos * 100 + row;
 }

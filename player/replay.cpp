@@ -58,9 +58,13 @@ static void advance_row(uint32_t channels)
         player.break_row = 0;
         order_pos += 1;
         if (static_cast<uint32_t>(order_pos) >= song.song_length) order_pos = song.restart;
-        player.order_pos.store(order_pos, std::memory_order_relaxed);
     }
+    // The row first, the order position after it with release: a reader that
+    // sees the new order position also sees the new row, so a read at a
+    // pattern change can only lag (old order, new row), never run ahead to
+    // the old row of the next pattern, which could end the show early.
     player.row.store(row, std::memory_order_relaxed);
+    if (new_order) player.order_pos.store(order_pos, std::memory_order_release);
     player.row_cells = song.patterns[song.order[order_pos]] + row * channels * 4;
     if (pt_row_observer) pt_row_observer(order_pos, row, new_order ? 1 : 0);
 }
