@@ -10,7 +10,7 @@ deps:
 
 build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(BUILD_DIR) -j$(JOBS)
+	@cmake --build $(BUILD_DIR) -j$(JOBS) -- --no-print-directory
 
 run: build
 	@scripts/run-demo $(BUILD_DIR)
