@@ -24,6 +24,12 @@ static uint64_t packed_step(const Voice* voice)
     return (static_cast<uint64_t>(static_cast<uint32_t>(voice->step)) << 32) | voice->step_fraction;
 }
 
+static void store_position(Voice* voice, uint64_t position)
+{
+    voice->position = static_cast<uint32_t>(position >> 32);
+    voice->position_fraction = static_cast<uint32_t>(position);
+}
+
 // Unsigned arithmetic so that absurd volumes wrap instead of overflowing.
 static inline void accumulate(int32_t* entry, uint32_t amplitude, int8_t sample)
 {
@@ -42,6 +48,20 @@ static int32_t safe_run(uint64_t position, uint64_t step, uint64_t limit, int32_
     return steps < static_cast<uint64_t>(remaining) ? static_cast<int32_t>(steps) : remaining;
 }
 
+// The tight loop: run samples from accumulator entry k on, where the caller
+// has made sure that no wrap or end can happen. Returns the next entry.
+static int32_t mix_run(const int8_t* data, int32_t* accumulator, int32_t k, int32_t run, uint64_t* position,
+                       uint64_t step, uint32_t amplitude)
+{
+    uint64_t p = *position;
+    for (const int32_t end = k + run; k < end; ++k) {
+        p += step;
+        accumulate(&accumulator[k], amplitude, data[p >> 32]);
+    }
+    *position = p;
+    return k;
+}
+
 static void mix_looping(Voice* voice, int32_t* accumulator, int32_t count, uint32_t amplitude)
 {
     const int8_t* data = voice->data;
@@ -51,14 +71,10 @@ static void mix_looping(Voice* voice, int32_t* accumulator, int32_t count, uint3
     int32_t k = 0;
     while (k < count) {
         const int32_t run = safe_run(position, step, limit, count - k);
-        for (int32_t end = k + run; k < end; ++k) {
-            position += step;
-            accumulate(&accumulator[k], amplitude, data[position >> 32]);
-        }
+        k = mix_run(data, accumulator, k, run, &position, step, amplitude);
         if (k == count) break;
         // The crossing sample, by the per-sample rule (including 32-bit wrap).
-        voice->position = static_cast<uint32_t>(position >> 32);
-        voice->position_fraction = static_cast<uint32_t>(position);
+        store_position(voice, position);
         advance_position(voice);
         // The overshoot past the loop end is dropped; the fraction is kept.
         if (voice->position > voice->loop_end) voice->position = voice->loop_start + 1;
@@ -66,8 +82,7 @@ static void mix_looping(Voice* voice, int32_t* accumulator, int32_t count, uint3
         ++k;
         position = packed_position(voice);
     }
-    voice->position = static_cast<uint32_t>(position >> 32);
-    voice->position_fraction = static_cast<uint32_t>(position);
+    store_position(voice, position);
 }
 
 static void mix_one_shot(Voice* voice, int32_t* accumulator, int32_t count, uint32_t amplitude)
@@ -82,13 +97,9 @@ static void mix_one_shot(Voice* voice, int32_t* accumulator, int32_t count, uint
                                 ? 0
                                 : safe_run(position, step, (static_cast<uint64_t>(voice->length) << 32) - 1,
                                            count - k);
-        for (int32_t end = k + run; k < end; ++k) {
-            position += step;
-            accumulate(&accumulator[k], amplitude, data[position >> 32]);
-        }
+        k = mix_run(data, accumulator, k, run, &position, step, amplitude);
         if (k == count) break;
-        voice->position = static_cast<uint32_t>(position >> 32);
-        voice->position_fraction = static_cast<uint32_t>(position);
+        store_position(voice, position);
         advance_position(voice);
         if (voice->position >= voice->length) {
             // Ended: parked on index 0 with no step until the player triggers
@@ -104,8 +115,7 @@ static void mix_one_shot(Voice* voice, int32_t* accumulator, int32_t count, uint
         ++k;
         position = packed_position(voice);
     }
-    voice->position = static_cast<uint32_t>(position >> 32);
-    voice->position_fraction = static_cast<uint32_t>(position);
+    store_position(voice, position);
 }
 
 void mix_voice(Voice* voice, int32_t* accumulator, int32_t count, uint32_t amplitude)
