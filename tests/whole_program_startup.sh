@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real binary at start-up: with no module it exits 1 before the device
-# menu; without a usable display it exits 2 with one line naming the problem.
+# menu; without a usable display it exits 2 with one line naming the problem;
+# a module the loader refuses is reported in one line and the demo goes on.
 set -u
-binary="$1"
+binary="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -24,4 +25,21 @@ grep -q "cannot open a 1024x768 OpenGL window" stderr.txt || fail "no display: m
 [ ! -s stdout.txt ] || fail "no display: something on stdout"
 [ "$(grep -c . stderr.txt)" -eq 1 ] || fail "no display: expected one line on stderr, got: $(cat stderr.txt)"
 
-[ "$failures" -eq 0 ] && echo "whole-program start-up: 2 passed, 0 failed" || exit 1
+# A module the loader refuses: its reason on one line, and the demo goes on
+# (at position 0, where nothing ends it) until it is closed.
+mkdir -p data
+head -c 2000 /dev/zero >data/zentaro.mod
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$0" -w >stdout.txt 2>stderr.txt </dev/null &
+  pid=$!
+  sleep 4
+  kill -0 $pid 2>/dev/null && echo running >state.txt
+  kill $pid 2>/dev/null
+  wait $pid 2>/dev/null
+' "$binary"
+[ "$(cat state.txt 2>/dev/null)" = running ] || fail "refused module: the demo did not go on"
+[ "$(grep -c '^periodica: pt_takemod error: unknown module type!$' stderr.txt)" -eq 1 ] ||
+  fail "refused module: reason not on stderr: $(cat stderr.txt)"
+[ "$(grep -c . stdout.txt)" -eq 4 ] || fail "refused module: the menu was not printed"
+
+[ "$failures" -eq 0 ] && echo "whole-program start-up: 3 passed, 0 failed" || exit 1
