@@ -42,6 +42,8 @@ in_xvfb() {
 # Waits up to $2 seconds for child $1 to end and writes its status, or
 # "running", to file $3 (not through $(...): a subshell can't wait for it).
 # Defined inside each snippet: xvfb-run's /bin/sh drops exported functions.
+# Interaction waits for the demo's window to show (a loaded machine may be
+# slow to start it) rather than for a fixed time.
 wait_for_definition='
 wait_for() {
   local pid="$1" limit="$2" out="$3" waited=0
@@ -145,7 +147,7 @@ controls)
     cd "$(dirname "$BINARY")"
     "$BINARY" -w >/dev/null 2>&1 </dev/null &
     pid=$!
-    sleep 5
+    timeout 60 xdotool search --sync --onlyvisible --pid $pid >/dev/null; sleep 1
     xdotool mousemove 300 300 key space key Escape key q
     sleep 2
     kill -0 $pid 2>/dev/null && echo running >"$WORK/after_keys.txt"
@@ -153,7 +155,7 @@ controls)
     wait_for $pid 15 "$WORK/after_click.txt"
     "$BINARY" -w >/dev/null 2>&1 </dev/null &
     pid=$!
-    sleep 5
+    timeout 60 xdotool search --sync --onlyvisible --pid $pid >/dev/null; sleep 1
     "$CLOSE"
     wait_for $pid 15 "$WORK/after_close.txt"
     kill $pid 2>/dev/null
@@ -168,7 +170,7 @@ fullscreen)
     cd "$(dirname "$BINARY")"
     "$BINARY" >"$WORK/stdout.txt" 2>"$WORK/stderr.txt" </dev/null &
     pid=$!
-    sleep 6
+    timeout 60 xdotool search --sync --onlyvisible --pid $pid >/dev/null; sleep 2
     kill -0 $pid 2>/dev/null && echo running >"$WORK/opened.txt"
     xdotool mousemove 512 384 click 1
     wait_for $pid 15 "$WORK/status.txt"
