@@ -42,8 +42,6 @@ in_xvfb() {
 # Waits up to $2 seconds for child $1 to end and writes its status, or
 # "running", to file $3 (not through $(...): a subshell can't wait for it).
 # Defined inside each snippet: xvfb-run's /bin/sh drops exported functions.
-# Interaction waits for the demo's window to show (a loaded machine may be
-# slow to start it) rather than for a fixed time.
 wait_for_definition='
 wait_for() {
   local pid="$1" limit="$2" out="$3" waited=0
@@ -141,6 +139,8 @@ silent)
     [ "$(program_lines "$work/stderr.txt" | grep -c -i silent)" -eq 1 ]
   ;;
 controls)
+  # Interaction waits for the demo's window to show (a loaded machine may be
+  # slow to start it) rather than for a fixed time.
   [ -x "$close_tool" ] || { echo "no window-close tool given"; exit 1; }
   export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" WORK="$work" BINARY="$binary" CLOSE="$close_tool"
   in_xvfb '
