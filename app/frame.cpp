@@ -3,9 +3,8 @@
 #include "app/shell.h"
 #include "app/timeline.h"
 
-void draw_frame(double p)
+void set_frame_view()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glFrustum(-1.33, 1.33, -1, 1, 3, 1000);
@@ -13,5 +12,11 @@ void draw_frame(double p)
     glLoadIdentity();
     // At this depth the view spans x -1.33..1.33 and y -1..1.
     glTranslatef(0, 0, -3);
+}
+
+void draw_frame(double p)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    set_frame_view();
     run_timeline(p);
 }

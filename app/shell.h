@@ -11,6 +11,9 @@ constexpr uint32_t kLastPosition = 1920;  // the show ends after this position
 bool windowed_requested(int argc, char** argv);
 // SDL_OPENGL | SDL_HWSURFACE, plus SDL_FULLSCREEN unless windowed.
 uint32_t video_flags(int argc, char** argv);
+// The frame's projection and base model-view: the view spans x -1.33..1.33
+// and y -1..1 at the depth (z = -3) where the 2D effects draw.
+void set_frame_view();
 // Frame steps from the clear to the timeline, for position p.
 void draw_frame(double p);
 // The whole program; returns the exit status.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/clock.h"
+#include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/picture_flashes.h"
 #include "gfx/textures.h"
@@ -40,12 +41,7 @@ static const uint8_t* centre_of_frame()
 {
     static std::vector<uint8_t> pixels;
     glViewport(0, 0, 64, 48);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1.33, 1.33, -1, 1, 3, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -3);
+    set_frame_view();
     glClear(GL_COLOR_BUFFER_BIT);
     picture_flashes();
     pixels = read_rgba(64, 48);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/textures.h"
 #include "tests/gl_test_context.h"
@@ -34,12 +35,7 @@ static std::vector<uint8_t> draw(GLuint texture, const View& view, double t, dou
     glClearColor(0.2f, 0.5f, 0.8f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(view.viewport[0], view.viewport[1], view.viewport[2], view.viewport[3]);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-1.33, 1.33, -1, 1, 3, 1000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -3);
+    set_frame_view();
     glRotatef(static_cast<float>(view.rotation), 0, 0, 1);
     glTranslatef(static_cast<float>(view.shift), 0, 0);
     glDisable(GL_DEPTH_TEST);

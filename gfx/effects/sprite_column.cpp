@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gfx/additive_sprites.h"
 #include "gfx/effects/effects.h"
 #include "gfx/unit_quad.h"
 
@@ -13,11 +14,7 @@ static constexpr int kColumnSprites = 10;
 // stay as set; the matrix is restored.
 void sprite_column(GLuint texture, double t)
 {
-    glEnable(GL_BLEND);
-    glColor4f(1, 1, 1, 0.8f);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glPushMatrix();
-    glBindTexture(GL_TEXTURE_2D, texture);
+    begin_additive_sprites(texture, 0.8f);
     glTranslatef(0, 0, -10);
     for (int k = 0; k < kColumnSprites; ++k) {
         glPushMatrix();
@@ -28,6 +25,5 @@ void sprite_column(GLuint texture, double t)
         draw_unit_quad();
         glPopMatrix();
     }
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    end_additive_sprites();
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gfx/additive_sprites.h"
 #include "gfx/effects/effects.h"
 #include "gfx/unit_quad.h"
 
@@ -14,11 +15,7 @@ static constexpr int kTunnelSpritesPerRing = 10;
 // blend function stay as set; the matrix is restored.
 void sprite_tunnel(GLuint texture, double t)
 {
-    glEnable(GL_BLEND);
-    glColor4f(1, 1, 1, 0.8f);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glPushMatrix();
-    glBindTexture(GL_TEXTURE_2D, texture);
+    begin_additive_sprites(texture, 0.8f);
     glTranslatef(0, 0, -60);
     glRotatef(static_cast<float>(20 * t), 0, 0, 1);
     for (int r = 0; r < kTunnelRings; ++r) {
@@ -37,6 +34,5 @@ void sprite_tunnel(GLuint texture, double t)
             glPopMatrix();
         }
     }
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    end_additive_sprites();
 }
