@@ -5,7 +5,7 @@
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr int kTicksPerSecond = 50;
-constexpr uint32_t kLastPosition = 1920;  // the show ends after this position
+#include "app/sections.h"  // kLastPosition
 
 // True only for exactly one argument that is exactly "-w".
 bool windowed_requested(int argc, char** argv);

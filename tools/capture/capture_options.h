@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "app/sections.h"
+
 constexpr int32_t kFirstShowPosition = 0;
-constexpr int32_t kLastShowPosition = 1920;  // the show ends after the first frame past it
+constexpr int32_t kLastShowPosition = static_cast<int32_t>(kLastPosition);
 
 // One --frames-at request: the frame shown `seconds` after position `position`
 // started (seconds >= 0).

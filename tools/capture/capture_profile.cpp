@@ -3,22 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-static const int32_t kRangeStarts[kProfileRanges] = {0, 400, 600, 700, 900, 1100, 1300, 1500, 1600, 1861};
-
 void profile_init(Profile* profile)
 {
     for (int i = 0; i < kProfileRanges; ++i) {
-        profile->ranges[i].first = kRangeStarts[i];
-        profile->ranges[i].last = i + 1 < kProfileRanges ? kRangeStarts[i + 1] - 1 : 1920;
+        profile->ranges[i].first = kSections[i].first;
+        profile->ranges[i].last = kSections[i].last;
         profile->ranges[i].milliseconds.clear();
     }
 }
 
 int profile_range_of(int32_t position)
 {
-    int index = 0;
-    while (index + 1 < kProfileRanges && position >= kRangeStarts[index + 1]) ++index;
-    return index;
+    return section_of(position);
 }
 
 void profile_add(Profile* profile, int32_t position, double milliseconds)

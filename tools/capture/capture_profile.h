@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <vector>
 
-constexpr int kProfileRanges = 10;
+#include "app/sections.h"
+
+constexpr int kProfileRanges = kSectionCount;  // one range per section of the show
 constexpr double kFrameBudgetMs = 16.7;
 
 struct ProfileRange {
     int32_t first;  // positions first..last; the last range also takes the
-    int32_t last;   // closing frame past 1920
+    int32_t last;   // closing frame past the end
     std::vector<double> milliseconds;
 };
 

@@ -1,0 +1,36 @@
+// The show's sections by song position (order * 100 + row), in show order.
+// The timeline draws by these ranges; the capture's profile and chapters
+// read them from here.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t kLastPosition = 1920;  // the show ends after the first frame past this position
+
+struct ShowSection {
+    int32_t first;     // first position of the section
+    int32_t last;      // last position; the closing section also takes the frame past kLastPosition
+    const char* name;  // what is on screen
+};
+
+constexpr int kSectionCount = 10;
+constexpr ShowSection kSections[kSectionCount] = {
+    {0, 399, "Rings and title"},
+    {400, 599, "Picture flashes"},
+    {600, 699, "Growing grid"},
+    {700, 899, "Sprite rain and tunnel"},
+    {900, 1099, "Iso-surface and sprite column"},
+    {1100, 1299, "Falling strips and tunnel"},
+    {1300, 1499, "Tube"},
+    {1500, 1599, "Rings and cube field"},
+    {1600, 1860, "Cube field"},
+    {1861, 1920, "Zoom out"},
+};
+
+// Index of the section holding position p; positions before the first
+// section count to it, positions after the last to the last.
+constexpr int section_of(int32_t position)
+{
+    int index = 0;
+    while (index + 1 < kSectionCount && position >= kSections[index + 1].first) ++index;
+    return index;
+}
