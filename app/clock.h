@@ -1,8 +1,7 @@
-// The demo's two time axes.
+// The live demo's clock: wall time from SDL and the player's song position.
 #pragma once
-#include <cstdint>
+#include "gfx/show_clock.h"
 
-// Seconds since the first call, millisecond resolution.
-double demo_time();
-// order_pos * 100 + row; -37 from the player's reset until the first row.
-int32_t song_position();
+// live_demo_time: seconds since its first call, millisecond resolution.
+// live_song_position: the position the player last published.
+extern const ShowClock kLiveClock;

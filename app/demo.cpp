@@ -5,7 +5,8 @@
 
 #include "app/clock.h"
 #include "app/shell.h"
-#include "gfx/textures.h"
+#include "app/startup.h"
+#include "player/player.h"
 #include "sound/sound_device.h"
 
 bool windowed_requested(int argc, char** argv)
@@ -42,11 +43,12 @@ int run_demo(int argc, char** argv)
     std::ungetc('\n', stdin);
     std::ungetc('2', stdin);
 
+    install_show_clock(kLiveClock);
     if (!load_resources()) return 1;
 
     glClearColor(0, 0, 0, 0);
     glEnable(GL_TEXTURE_2D);
-    start_playback(kTicksPerSecond);
+    start_playback(kTicksPerSecond, pt_tick);
 
     // The replay routine starts row 0 of order 0 on its own thread; until
     // then the position is -37, far above 100 when read unsigned.
@@ -58,7 +60,7 @@ int run_demo(int argc, char** argv)
     SDL_Event event;
     for (;;) {
         const double p = static_cast<double>(static_cast<uint32_t>(song_position()));
-        draw_frame(p);
+        draw_frame(p, kScreenWidth, kScreenHeight);
         if (past_the_end(song_position())) ++quit_count;
         SDL_GL_SwapBuffers();
         while (SDL_PollEvent(&event) > 0) {

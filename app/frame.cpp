@@ -14,9 +14,9 @@ void set_frame_view()
     glTranslatef(0, 0, -3);
 }
 
-void draw_frame(double p)
+void draw_frame(double p, int width, int height)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     set_frame_view();
-    run_timeline(p);
+    run_timeline(p, width, height);
 }

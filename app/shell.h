@@ -2,10 +2,10 @@
 #pragma once
 #include <cstdint>
 
+#include "app/sections.h"  // kLastPosition
+
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
-constexpr int kTicksPerSecond = 50;
-#include "app/sections.h"  // kLastPosition
 
 // True only for exactly one argument that is exactly "-w".
 bool windowed_requested(int argc, char** argv);
@@ -14,7 +14,8 @@ uint32_t video_flags(int argc, char** argv);
 // The frame's projection and base model-view: the view spans x -1.33..1.33
 // and y -1..1 at the depth (z = -3) where the 2D effects draw.
 void set_frame_view();
-// Frame steps from the clear to the timeline, for position p.
-void draw_frame(double p);
+// Frame steps from the clear to the timeline, for position p, into a picture
+// of width x height pixels (the window's size, live).
+void draw_frame(double p, int width, int height);
 // The whole program; returns the exit status.
 int run_demo(int argc, char** argv);

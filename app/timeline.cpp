@@ -4,11 +4,17 @@
 
 #include <cmath>
 
-#include "app/clock.h"
 #include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
+#include "gfx/show_clock.h"
 #include "gfx/textures.h"
+
+const SceneEffects kDemoEffects = {
+    picture_flashes, strip_drop_in, sprite_rain,  sprite_column,  sprite_tunnel,   sprite_grid_pulse,
+    draw_rings,      tube_update,   tube_draw,    field_update,   draw_cube_field, draw_iso_surface,
+};
+SceneEffects scene_effects = kDemoEffects;
 
 double zoom_start = 0.0;
 double pulse_start = 0.0;
@@ -25,16 +31,28 @@ static void latch(double* start)
     if (*start == 0.0) *start = demo_time();
 }
 
-// Shrinks the whole picture into the window's centre from the moment the
-// zoom began: full window at 0 s, 64 x 48 at 1 s.
-static void zoom_out_viewport()
+// A length in the demo window's pixels, in pixels of a picture of another
+// size (truncated).
+static GLint scaled(GLint value, int size, int window_size)
+{
+    return static_cast<GLint>(static_cast<int64_t>(value) * size / window_size);
+}
+
+// Shrinks the whole picture into the centre from the moment the zoom began:
+// full picture at 0 s, 1/16 of its width and height at 1 s. The rectangle is
+// worked out in the demo window's whole pixels and then scaled, so a picture
+// of another size zooms in the same steps as the window.
+static void zoom_out_viewport(int width, int height)
 {
     latch(&zoom_start);
     const double u = demo_time() - zoom_start;
     const double e = 1.0 / (15 * u * u + 1);
-    glViewport(static_cast<GLint>(kScreenWidth / 2 - kScreenWidth / 2 * e),
-               static_cast<GLint>(kScreenHeight / 2 - kScreenHeight / 2 * e),
-               static_cast<GLsizei>(kScreenWidth * e), static_cast<GLsizei>(kScreenHeight * e));
+    const GLint x = static_cast<GLint>(kScreenWidth / 2 - kScreenWidth / 2 * e);
+    const GLint y = static_cast<GLint>(kScreenHeight / 2 - kScreenHeight / 2 * e);
+    const GLint w = static_cast<GLint>(kScreenWidth * e);
+    const GLint h = static_cast<GLint>(kScreenHeight * e);
+    glViewport(scaled(x, width, kScreenWidth), scaled(y, height, kScreenHeight), scaled(w, width, kScreenWidth),
+               scaled(h, height, kScreenHeight));
 }
 
 // The 3D effects draw untextured and depth-tested.
@@ -56,7 +74,7 @@ static void swinging_grid_pulse(double amplitude, double offset)
 {
     const double bias = amplitude * std::sin(demo_time()) + offset;
     const double t = demo_time();
-    sprite_grid_pulse(textures[7], t, bias);
+    scene_effects.sprite_grid_pulse(textures[7], t, bias);
 }
 
 // Left on the model-view matrix for the rest of the frame, on purpose: the
@@ -69,8 +87,8 @@ static void sway_rotations()
 
 static void opening()
 {
-    draw_rings(demo_time());
-    strip_drop_in(textures[5], demo_time());
+    scene_effects.draw_rings(demo_time());
+    scene_effects.strip_drop_in(textures[5], demo_time());
 }
 
 static void tilted_pulse_and_iso_surface()
@@ -85,12 +103,12 @@ static void tilted_pulse_and_iso_surface()
     glPushMatrix();
     glTranslatef(0, 0, -28);
     begin_3d();
-    field_update(static_cast<float>(demo_time() * (1.0 / 3.0)));
-    draw_iso_surface(static_cast<float>(2 * demo_time()));
+    scene_effects.field_update(static_cast<float>(demo_time() * (1.0 / 3.0)));
+    scene_effects.draw_iso_surface(static_cast<float>(2 * demo_time()));
     end_3d();
     glPopMatrix();
 
-    sprite_column(textures[4], demo_time());
+    scene_effects.sprite_column(textures[4], demo_time());
 }
 
 static void tube_section()
@@ -100,46 +118,46 @@ static void tube_section()
 
     glPushMatrix();
     begin_3d();
-    tube_update(static_cast<float>(demo_time()));
+    scene_effects.tube_update(static_cast<float>(demo_time()));
     glTranslatef(-3, 0, 0);  // tube_draw loads its own matrix over this
-    tube_draw(static_cast<float>(2 * demo_time()));
+    scene_effects.tube_draw(static_cast<float>(2 * demo_time()));
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glPopMatrix();
 
     glColor3f(0.7f, 0, 0.7f);
     swinging_grid_pulse(0.05, -0.1);
-    sprite_rain(textures[2], demo_time());
+    scene_effects.sprite_rain(textures[2], demo_time());
 }
 
 static void finale(double p)
 {
-    draw_rings(demo_time());
+    scene_effects.draw_rings(demo_time());
     if (p >= 1600) glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glTranslatef(0, 0, -12);
     begin_3d();
-    field_update(static_cast<float>(demo_time() * (1.0 / 7.0)));
-    draw_cube_field(static_cast<float>(2 * demo_time()));
+    scene_effects.field_update(static_cast<float>(demo_time() * (1.0 / 7.0)));
+    scene_effects.draw_cube_field(static_cast<float>(2 * demo_time()));
     end_3d();
     glPopMatrix();
     // A falling clock makes the column sink.
-    sprite_column(textures[4], 10000 - demo_time());
+    scene_effects.sprite_column(textures[4], 10000 - demo_time());
 }
 
 static void spin_section()
 {
-    sprite_rain(textures[2], demo_time());
+    scene_effects.sprite_rain(textures[2], demo_time());
     sway_rotations();
-    sprite_tunnel(textures[2], demo_time());
+    scene_effects.sprite_tunnel(textures[2], demo_time());
 }
 
 static void strip_section()
 {
     latch(&strip_start);
-    strip_drop_in(textures[6], (demo_time() - strip_start) * 1.5);
+    scene_effects.strip_drop_in(textures[6], (demo_time() - strip_start) * 1.5);
     sway_rotations();
-    sprite_tunnel(textures[4], demo_time());
+    scene_effects.sprite_tunnel(textures[4], demo_time());
 }
 
 // Black grid growing out of nothing from the section's start; the black is
@@ -149,20 +167,20 @@ static void pulse_section()
     latch(&pulse_start);
     const double d = demo_time() - pulse_start;
     glColor3f(0, 0, 0);
-    sprite_grid_pulse(textures[7], demo_time(), d * (1.0 / 3.0) - 0.5);
+    scene_effects.sprite_grid_pulse(textures[7], demo_time(), d * (1.0 / 3.0) - 0.5);
 }
 
-void run_timeline(double p)
+void run_timeline(double p, int width, int height)
 {
-    if (p > 1860) zoom_out_viewport();
+    if (p > 1860) zoom_out_viewport(width, height);
     if (p < 400) opening();
     if (p >= 900 && p < 1100) tilted_pulse_and_iso_surface();
     if (p >= 1300 && p < 1500) tube_section();
     if (p >= 1500) finale(p);
-    picture_flashes();
+    scene_effects.picture_flashes();
     if (p >= 700 && p < 900) spin_section();
     // The column is drawn a second time, after the flashes.
-    if (p >= 900 && p < 1100) sprite_column(textures[4], demo_time());
+    if (p >= 900 && p < 1100) scene_effects.sprite_column(textures[4], demo_time());
     if (p >= 1100 && p < 1300) strip_section();
     if (p >= 600 && p < 700) pulse_section();
 }

@@ -11,7 +11,6 @@
 #include "sound/voices.h"
 
 // The callback's ticks do no player work here: only mixing is measured.
-void pt_tick() {}
 
 static constexpr uint32_t kSampleBytes = 60000;
 static int8_t sample_data[kSampleBytes];
@@ -19,7 +18,7 @@ static int8_t sample_data[kSampleBytes];
 // Typical module notes at 44100 Hz: periods from 856 down to 113.
 static void set_up_voices(int32_t voices, bool looping)
 {
-    install_offline_device(2, 50);
+    install_offline_device(2, 50, [] {});
     for (uint32_t i = 0; i < kSampleBytes; ++i) sample_data[i] = static_cast<int8_t>(std::rand() & 0xFF);
     // A loop over most of the sample, as long instrument loops are; one-shots
     // are long enough that most requests play them through.

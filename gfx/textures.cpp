@@ -3,14 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "gfx/effects/effects.h"
-#include "gfx/effects/scalar_field.h"
 #include "gfx/unit_quad.h"
-#include "player/player.h"
-#include "sound/sound_device.h"
 
 GLuint textures[kTextureCount];
-uint8_t module_buffer[kModuleBufferSize];
 uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 
 // Decoded pictures stay allocated for the whole run, like the textures.
@@ -93,31 +88,4 @@ void load_textures()
         glBindTexture(GL_TEXTURE_2D, textures[index]);
         draw_unit_quad();
     }
-}
-
-int read_module_file(const char* path)
-{
-    FILE* module_file = std::fopen(path, "rb");
-    if (!module_file) return 0;
-    // A longer file is cut; a shorter one leaves the rest of the buffer zero.
-    const size_t read = std::fread(module_buffer, 1, kModuleBufferSize, module_file);
-    (void)read;
-    std::fclose(module_file);
-    return 1;
-}
-
-void load_song_and_effects()
-{
-    if (!pt_load(module_buffer, kModuleBufferSize)) std::fprintf(stderr, "periodica: %s\n", last_error);
-    field_clear();
-    tube_clear();
-}
-
-int load_resources()
-{
-    load_textures();
-    if (!read_module_file(kModulePath)) return 0;
-    select_sound_device();
-    load_song_and_effects();
-    return 1;
 }

@@ -33,7 +33,7 @@ static int32_t glissando_period(const ChannelState& channel)
 
 static void vibrato_step(ChannelState& channel)
 {
-    int32_t period = channel.period + player.vib_wave[channel.vib_pos] * channel.vib_depth / 127;
+    int32_t period = channel.period + replay.player.vib_wave[channel.vib_pos] * channel.vib_depth / 127;
     // A deep vibrato on a very short period (or on a channel that never had a
     // note) would go below 0, which is no pitch at all: send 0, the still voice.
     if (period < 0) period = 0;
@@ -57,7 +57,7 @@ static void tremolo(ChannelState& channel, int32_t param)
     const int32_t y = param & 0x0F;
     if (y != 0) channel.trem_depth = 2 * y;
     if (x != 0) channel.trem_speed = x;
-    const int32_t volume = channel.volume + player.trem_wave[channel.trem_pos] * channel.trem_depth / 127;
+    const int32_t volume = channel.volume + replay.player.trem_wave[channel.trem_pos] * channel.trem_depth / 127;
     channel.trem_pos = (channel.trem_pos + channel.trem_speed) & 63;
     sound_device.set_volume(std::clamp(volume, 0, 64));
 }
@@ -68,8 +68,8 @@ static int32_t arpeggio_note(int32_t note, int32_t offset) { return std::min(not
 // ECy and EDy fire on tick y, or on the row's last tick when y is beyond it.
 static bool is_timed_tick(int32_t y)
 {
-    const int32_t tick = static_cast<int32_t>(player.tick);
-    return tick == y || (tick == player.speed - 1 && y >= player.speed);
+    const int32_t tick = static_cast<int32_t>(replay.player.tick);
+    return tick == y || (tick == replay.player.speed - 1 && y >= replay.player.speed);
 }
 
 // Restarts the cell's note on the channel (retrigger, note delay).
@@ -83,7 +83,7 @@ static void restart_note(ChannelState& channel, int32_t note)
 
 static void pattern_loop(ChannelState& channel, int32_t count)
 {
-    const int32_t row = player.row.load(std::memory_order_relaxed);
+    const int32_t row = replay.player.row;
     if (count == 0) {
         channel.loop_row = row;
         return;
@@ -94,7 +94,7 @@ static void pattern_loop(ChannelState& channel, int32_t count)
         channel.loop_count -= 1;
         if (channel.loop_count == 0) return;
     }
-    player.row.store(channel.loop_row - 1, std::memory_order_relaxed);
+    replay.player.row = channel.loop_row - 1;
 }
 
 static void extended_row_start(int32_t c, ChannelState& channel, int32_t x, int32_t y)
@@ -115,16 +115,16 @@ static void extended_row_start(int32_t c, ChannelState& channel, int32_t x, int3
     case 0x3: channel.glissando = y; break;
     case 0x4:  // the vibrato waveform is shared by all channels
         if (y <= 3) channel.vib_pos = 0;
-        player.vib_wave = waveform_select[y & 3];
+        replay.player.vib_wave = waveform_select[y & 3];
         break;
     case 0x5: channel.finetune = y; break;
     case 0x6: pattern_loop(channel, y); break;
     case 0x7:
         if (y <= 3) channel.trem_pos = 0;
-        player.trem_wave = waveform_select[y & 3];
+        replay.player.trem_wave = waveform_select[y & 3];
         break;
     case 0x8:
-        channel_pan[c] = static_cast<uint8_t>(y);
+        replay.channel_pan[c] = static_cast<uint8_t>(y);
         sound_device.set_panning(y * 16);
         break;
     case 0xA:
@@ -146,7 +146,7 @@ static void extended_row_start(int32_t c, ChannelState& channel, int32_t x, int3
 
 void pt_effect_row_start(int32_t c, const uint8_t* cell)
 {
-    ChannelState& channel = channel_states[c];
+    ChannelState& channel = replay.channels[c];
     const int32_t param = cell[3];
     switch (cell[2]) {
     case 0x0:
@@ -155,8 +155,8 @@ void pt_effect_row_start(int32_t c, const uint8_t* cell)
     case 0x8: sound_device.set_panning(param); break;
     case 0x9: sound_device.trigger(static_cast<uint32_t>(param) * 256); break;
     case 0xB:  // the next row is row break_row of order position xx (or restart)
-        player.row.store(63, std::memory_order_relaxed);
-        player.order_pos.store(param - 1, std::memory_order_relaxed);
+        replay.player.row = 63;
+        replay.player.order_pos = param - 1;
         break;
     case 0xC:
         channel.volume = std::min(param, 64);
@@ -165,13 +165,13 @@ void pt_effect_row_start(int32_t c, const uint8_t* cell)
     case 0xD: {
         // Decimal reading; a row beyond the pattern starts the next one at row 0.
         const int32_t break_row = 10 * (param >> 4) + (param & 0x0F);
-        player.row.store(63, std::memory_order_relaxed);
-        player.break_row = break_row > 63 ? 0 : break_row;
+        replay.player.row = 63;
+        replay.player.break_row = break_row > 63 ? 0 : break_row;
         break;
     }
     case 0xE: extended_row_start(c, channel, param >> 4, param & 0x0F); break;
     case 0xF:  // above 31 would be a tempo; the tick rate stays fixed
-        if (param <= 31) player.speed = param;
+        if (param <= 31) replay.player.speed = param;
         break;
     default: break;
     }
@@ -182,7 +182,7 @@ static void extended_later_tick(ChannelState& channel, const uint8_t* cell, int3
     const int32_t note = cell[1];
     switch (x) {
     case 0x9:  // retrigger every y ticks
-        if (y != 0 && note < kNoNote && player.tick % static_cast<uint32_t>(y) == 0)
+        if (y != 0 && note < kNoNote && replay.player.tick % static_cast<uint32_t>(y) == 0)
             restart_note(channel, note);
         break;
     case 0xC:  // note cut; volume keeps its value
@@ -200,14 +200,14 @@ static void extended_later_tick(ChannelState& channel, const uint8_t* cell, int3
 
 void pt_effect_later_tick(int32_t c, const uint8_t* cell)
 {
-    ChannelState& channel = channel_states[c];
+    ChannelState& channel = replay.channels[c];
     const int32_t param = cell[3];
     const int32_t x = param >> 4;
     const int32_t y = param & 0x0F;
     switch (cell[2]) {
     case 0x0:
         if (param != 0) {
-            const uint32_t phase = player.tick % 3;
+            const uint32_t phase = replay.player.tick % 3;
             const int32_t offset = phase == 0 ? 0 : (phase == 1 ? x : y);
             sound_device.set_period(period_of(channel, arpeggio_note(channel.note, offset)));
         }

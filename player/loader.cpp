@@ -6,8 +6,6 @@
 #include "player/tables.h"
 #include "sound/sound_device.h"
 
-ModSample mod_samples[32];
-ModSong song;
 const char* last_error = "";
 
 // The buffer pt_takemod is working on and how many bytes of it may be read.
@@ -32,22 +30,22 @@ static const SignatureEntry signature_table[] = {
 
 // Reads past the permitted size give 0 instead of touching memory beyond it;
 // pt_takemod refuses such a file before it relies on the values.
-uint8_t pt_getbyte()
+static uint8_t pt_getbyte()
 {
-    const int32_t at = song.cursor;
-    song.cursor += 1;
+    const int32_t at = replay.song.cursor;
+    replay.song.cursor += 1;
     if (at < 0 || static_cast<size_t>(at) >= module_size) return 0;
     return module_base[at];
 }
 
-uint16_t pt_getword()
+static uint16_t pt_getword()
 {
     const uint16_t high = pt_getbyte();
     const uint16_t low = pt_getbyte();
     return static_cast<uint16_t>((high << 8) | low);
 }
 
-void pt_skip(int32_t count) { song.cursor += count; }
+static void pt_skip(int32_t count) { replay.song.cursor += count; }
 
 static uint32_t channels_for_signature(const char* signature)
 {
@@ -67,9 +65,9 @@ static uint8_t note_index_of_period(uint32_t period)
     return static_cast<uint8_t>(k);
 }
 
-void pt_convert_pattern(uint8_t* cells)
+static void pt_convert_pattern(uint8_t* cells)
 {
-    const uint32_t cell_count = song.channels * 64;
+    const uint32_t cell_count = replay.song.channels * 64;
     for (uint32_t i = 0; i < cell_count; i++) {
         uint8_t* cell = cells + i * 4;
         const uint32_t period = ((cell[0] & 0x0Fu) << 8) | cell[1];
@@ -82,7 +80,7 @@ void pt_convert_pattern(uint8_t* cells)
 static void read_sample_headers()
 {
     for (int n = 1; n <= 31; n++) {
-        ModSample& sample = mod_samples[n];
+        ModSample& sample = replay.samples[n];
         pt_skip(22);
         sample.length = pt_getword() * 2u;
         sample.finetune = pt_getbyte() & 0x0F;
@@ -121,22 +119,22 @@ static void fit_sample(ModSample& sample, size_t data_offset)
 static void register_samples()
 {
     for (int n = 1; n <= 31; n++) {
-        ModSample& sample = mod_samples[n];
+        ModSample& sample = replay.samples[n];
         if (sample.length == 0) continue;
-        fit_sample(sample, static_cast<size_t>(song.cursor));
+        fit_sample(sample, static_cast<size_t>(replay.song.cursor));
         if (sample.length == 0) continue;
-        const int8_t* data = reinterpret_cast<const int8_t*>(module_base + song.cursor);
+        const int8_t* data = reinterpret_cast<const int8_t*>(module_base + replay.song.cursor);
         const int32_t looping = sample.loop_length > 2 ? 1 : 0;
         sound_device.register_sample(n, data, sample.length, sample.loop_start,
                                      sample.loop_start + sample.loop_length, looping);
-        song.cursor += static_cast<int32_t>(sample.length);
+        replay.song.cursor += static_cast<int32_t>(sample.length);
     }
 }
 
 static int refuse(const char* reason)
 {
     last_error = reason;
-    song.channels = 0;
+    replay.song.channels = 0;
     return 0;
 }
 
@@ -144,53 +142,44 @@ int pt_takemod(uint8_t* data, size_t size)
 {
     module_base = data;
     module_size = size;
-    song.channels = 0;
-    song.cursor = 0;
+    replay.song.channels = 0;
+    replay.song.cursor = 0;
     if (data == nullptr || size < static_cast<size_t>(kHeaderSize))
         return refuse("pt_takemod error: module header is incomplete!");
 
     pt_skip(20);
     read_sample_headers();
-    song.song_length = pt_getbyte();
+    replay.song.song_length = pt_getbyte();
     const uint8_t restart = pt_getbyte();
-    song.restart = restart >= 127 ? 0 : restart;
-    for (uint8_t& entry : song.order) entry = pt_getbyte();
-    for (int i = 0; i < 4; i++) song.signature[i] = static_cast<char>(pt_getbyte());
-    song.signature[4] = '\0';
+    replay.song.restart = restart >= 127 ? 0 : restart;
+    for (uint8_t& entry : replay.song.order) entry = pt_getbyte();
+    for (int i = 0; i < 4; i++) replay.song.signature[i] = static_cast<char>(pt_getbyte());
+    replay.song.signature[4] = '\0';
 
-    const uint32_t channels = channels_for_signature(song.signature);
+    const uint32_t channels = channels_for_signature(replay.song.signature);
     if (channels == 0) return refuse("pt_takemod error: unknown module type!");
-    if (song.song_length == 0) return refuse("pt_takemod error: song length is 0!");
+    if (replay.song.song_length == 0) return refuse("pt_takemod error: song length is 0!");
     // The order table has 128 entries; a longer song plays those.
-    if (song.song_length > 128) song.song_length = 128;
+    if (replay.song.song_length > 128) replay.song.song_length = 128;
 
     uint8_t last_pattern = 0;
-    for (uint8_t entry : song.order) {
+    for (uint8_t entry : replay.song.order) {
         if (entry > 127) return refuse("pt_takemod error: order entry above 127!");
         if (entry > last_pattern) last_pattern = entry;
     }
-    song.last_pattern = last_pattern;
+    replay.song.last_pattern = last_pattern;
 
     const size_t pattern_bytes = static_cast<size_t>(channels) * 256;
     if (kHeaderSize + (last_pattern + 1u) * pattern_bytes > size)
         return refuse("pt_takemod error: patterns reach past the end of the module!");
 
-    song.channels = channels;
+    replay.song.channels = channels;
     for (uint32_t p = 0; p <= last_pattern; p++) {
-        song.patterns[p] = module_base + song.cursor;
-        pt_convert_pattern(module_base + song.cursor);
-        song.cursor += static_cast<int32_t>(pattern_bytes);
+        replay.song.patterns[p] = module_base + replay.song.cursor;
+        pt_convert_pattern(module_base + replay.song.cursor);
+        replay.song.cursor += static_cast<int32_t>(pattern_bytes);
     }
     register_samples();
     sound_device.set_channel_count(static_cast<int32_t>(channels));
-    return 1;
-}
-
-int pt_load(uint8_t* data, size_t size)
-{
-    player.order_pos.store(0, std::memory_order_relaxed);
-    player.row.store(0, std::memory_order_relaxed);
-    if (!pt_takemod(data, size)) return 0;
-    pt_reset();
     return 1;
 }

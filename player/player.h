@@ -1,6 +1,5 @@
 // The module player: song data, replay state, loader and tick.
 #pragma once
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,13 +22,13 @@ struct ModSong {
     int32_t cursor;          // read offset from the buffer start
 };
 
-// order_pos and row are written by the tick thread and read by the main
-// thread (song_position), so they are atomics; relaxed order is enough.
+// The replay routine's own state. Only the tick thread touches it once
+// playback runs; the main thread sees the position through pt_song_position.
 struct PlayerState {
     int32_t speed;                  // ticks per row; 0 freezes the song
     uint32_t tick;                  // tick within the row, 0 = row start
-    std::atomic<int32_t> order_pos;
-    std::atomic<int32_t> row;
+    int32_t order_pos;
+    int32_t row;
     int32_t break_row;
     uint8_t* row_cells;             // first cell of the current row
     const int16_t* vib_wave;
@@ -52,26 +51,39 @@ struct ChannelState {
 };
 
 constexpr int kMaxChannels = 32;
+// Player ticks per second: the Amiga's 50 Hz frame rate, which the music's
+// speeds are written for.
+constexpr int32_t kTicksPerSecond = 50;
 
-extern ModSample mod_samples[32];   // entry 0 unused
-extern ModSong song;
-extern PlayerState player;
-extern ChannelState channel_states[kMaxChannels];
-extern uint8_t channel_pan[kMaxChannels];
+// Everything the module player remembers, in one record: the song as loaded,
+// the replay position and every channel. `replay = ReplayState{}` is a
+// player that has loaded nothing.
+struct ReplayState {
+    ModSample samples[32] = {};  // entry 0 unused
+    ModSong song = {};
+    PlayerState player = {};
+    ChannelState channels[kMaxChannels] = {};
+    // Default pan per channel: 7, 9, 9, 7 repeated. pt_reset leaves it alone.
+    uint8_t channel_pan[kMaxChannels] = {7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7,
+                                         7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7};
+};
+
+extern ReplayState replay;
 extern const char* last_error;   // why pt_takemod refused the last module
 
-// For tools that follow the song (the offline renderer): called by pt_tick
-// right after a row starts, with the new order position and row; new_order
-// is 1 when that row start moved to another order position. Null: not called.
-extern void (*pt_row_observer)(int32_t order_pos, int32_t row, int32_t new_order);
-// pt_tick calls since program start.
-extern uint64_t pt_tick_count;
-
-// Cursor readers over the buffer given to pt_takemod.
-uint16_t pt_getword();
-uint8_t pt_getbyte();
-void pt_skip(int32_t count);
-void pt_convert_pattern(uint8_t* cells);
+// What one tick did, for tools that follow the song (the offline renderer,
+// the capture).
+struct TickReport {
+    int32_t order_pos;          // position in force after the tick, as
+    int32_t row;                // pt_song_position will give it
+    bool row_started;           // a row started in this tick: the one below,
+    int32_t started_order_pos;  // before its own jump or break commands
+    int32_t started_row;        // moved the position on
+    bool new_order;             // that row start moved to another order position
+    bool pattern_loop;          // a channel's pattern loop is repeating rows
+};
+// Called at the end of every pt_tick, on the tick's thread. Null: not called.
+extern void (*pt_tick_observer)(const TickReport& report);
 
 // Parses the module in data[0..size); 1 on success, 0 (with last_error) on
 // refusal. The buffer must stay alive and unmoved: patterns are converted in
@@ -86,7 +98,11 @@ int pt_load(uint8_t* data, size_t size);
 // Player state to its start values (before row 0 of order position 0, song
 // position -37) and the computed waveforms built.
 void pt_reset();
-// One tick (50 per second). Does nothing while no module is loaded.
+// One tick (kTicksPerSecond per second). Plays nothing while no module is
+// loaded.
 void pt_tick();
-// SDL timer callback for the silent device: ticks when sound_mode is 0.
-uint32_t timer_tick(uint32_t interval);
+// order_pos * 100 + row as last published by the player (at the end of every
+// tick, and by pt_load and pt_reset); safe to call from any thread. The two
+// halves are read separately, the order position first: a read at a pattern
+// change may pair the new row with the old order position, never the reverse.
+int32_t pt_song_position();

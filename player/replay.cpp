@@ -1,36 +1,68 @@
 // Replay routine: advances ticks, rows and order positions and starts the
 // notes of each row through the sound device.
+#include <atomic>
+
 #include "player/effects.h"
 #include "player/player.h"
 #include "player/tables.h"
 #include "sound/sound_device.h"
 
-PlayerState player;
-ChannelState channel_states[kMaxChannels];
-// Default pan per channel: 7, 9, 9, 7 repeated. pt_reset leaves it alone.
-uint8_t channel_pan[kMaxChannels] = {7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7,
-                                     7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7, 7, 9, 9, 7};
-void (*pt_row_observer)(int32_t order_pos, int32_t row, int32_t new_order) = nullptr;
-uint64_t pt_tick_count = 0;
+ReplayState replay;
+void (*pt_tick_observer)(const TickReport& report) = nullptr;
+
+// The position as the main thread sees it: the only player values that cross
+// threads, so atomics; each is read whole.
+static std::atomic<int32_t> published_order_pos{0};
+static std::atomic<int32_t> published_row{0};
 
 constexpr int32_t kHighestSample = 31;
 
+// The row first, the order position after it with release: a reader that
+// sees the new order position also sees the new row, so a read at a pattern
+// change can only lag (old order, new row), never run ahead to the old row of
+// the next pattern, which could end the show early.
+static void publish_position()
+{
+    published_row.store(replay.player.row, std::memory_order_relaxed);
+    published_order_pos.store(replay.player.order_pos, std::memory_order_release);
+}
+
+int32_t pt_song_position()
+{
+    const int32_t order_pos = published_order_pos.load(std::memory_order_acquire);
+    const int32_t row = published_row.load(std::memory_order_relaxed);
+    return order_pos * 100 + row;
+}
+
 void pt_reset()
 {
-    for (ChannelState& channel : channel_states) {
+    for (ChannelState& channel : replay.channels) {
         // glissando survives a reset.
         const int32_t glissando = channel.glissando;
         channel = ChannelState{};
         channel.glissando = glissando;
     }
-    player.order_pos.store(-1, std::memory_order_relaxed);
-    player.row.store(63, std::memory_order_relaxed);
+    PlayerState& player = replay.player;
+    player.order_pos = -1;
+    player.row = 63;
     player.break_row = 0;
     player.speed = 6;
     player.tick = 5;
     player.vib_wave = sine_wave;
     player.trem_wave = sine_wave;
     pt_build_waveforms();
+    publish_position();
+}
+
+int pt_load(uint8_t* data, size_t size)
+{
+    // A refused module leaves the position at 0.
+    replay.player.order_pos = 0;
+    replay.player.row = 0;
+    publish_position();
+    if (!pt_takemod(data, size)) return 0;
+    pt_reset();
+    return 1;
 }
 
 // Counts down every running pattern delay; true when any was running, which
@@ -39,18 +71,21 @@ static bool count_down_pattern_delays(uint32_t channels)
 {
     bool delayed = false;
     for (uint32_t c = 0; c < channels; c++) {
-        if (channel_states[c].delay_count > 0) {
-            channel_states[c].delay_count -= 1;
+        if (replay.channels[c].delay_count > 0) {
+            replay.channels[c].delay_count -= 1;
             delayed = true;
         }
     }
     return delayed;
 }
 
-static void advance_row(uint32_t channels)
+// Returns whether the row start moved to another order position.
+static bool advance_row(uint32_t channels)
 {
-    int32_t row = player.row.load(std::memory_order_relaxed) + 1;
-    int32_t order_pos = player.order_pos.load(std::memory_order_relaxed);
+    PlayerState& player = replay.player;
+    const ModSong& song = replay.song;
+    int32_t row = player.row + 1;
+    int32_t order_pos = player.order_pos;
     // Unsigned, so a row pulled below 0 by a pattern loop also ends the pattern.
     const bool new_order = static_cast<uint32_t>(row) >= 64;
     if (new_order) {
@@ -59,20 +94,16 @@ static void advance_row(uint32_t channels)
         order_pos += 1;
         if (static_cast<uint32_t>(order_pos) >= song.song_length) order_pos = song.restart;
     }
-    // The row first, the order position after it with release: a reader that
-    // sees the new order position also sees the new row, so a read at a
-    // pattern change can only lag (old order, new row), never run ahead to
-    // the old row of the next pattern, which could end the show early.
-    player.row.store(row, std::memory_order_relaxed);
-    if (new_order) player.order_pos.store(order_pos, std::memory_order_release);
+    player.row = row;
+    player.order_pos = order_pos;
     player.row_cells = song.patterns[song.order[order_pos]] + row * channels * 4;
-    if (pt_row_observer) pt_row_observer(order_pos, row, new_order ? 1 : 0);
+    return new_order;
 }
 
 // The note part of a row start: sample, volume, pan, period and trigger.
 static void start_cell(int32_t c, const uint8_t* cell)
 {
-    ChannelState& channel = channel_states[c];
+    ChannelState& channel = replay.channels[c];
     const int32_t sample = cell[0];
     const int32_t note = cell[1];
     const int32_t command = cell[2];
@@ -81,13 +112,13 @@ static void start_cell(int32_t c, const uint8_t* cell)
     // Sample numbers above 31 name no sample and are ignored.
     if (sample != 0 && sample <= kHighestSample) {
         channel.sample = sample;
-        channel.volume = mod_samples[sample].volume;
+        channel.volume = replay.samples[sample].volume;
         if (command != 0xC) sound_device.set_volume(channel.volume);
-        if (command != 0x8) sound_device.set_panning(channel_pan[c] * 16);
+        if (command != 0x8) sound_device.set_panning(replay.channel_pan[c] * 16);
         sound_device.set_sample(sample);
     }
     if (note < kNoNote) {
-        channel.finetune = mod_samples[channel.sample].finetune;
+        channel.finetune = replay.samples[channel.sample].finetune;
         const int32_t period = period_table[channel.finetune][note];
         channel.target_period = period;
         if (command != 0x3 && command != 0x5 && !note_delayed) {
@@ -99,20 +130,24 @@ static void start_cell(int32_t c, const uint8_t* cell)
     }
 }
 
-void pt_tick()
+// One tick's work; fills the parts of report that only it knows.
+static void run_tick(TickReport* report)
 {
-    pt_tick_count += 1;
-    const uint32_t channels = song.channels;
+    const uint32_t channels = replay.song.channels;
     // No module loaded (or a refused one): nothing to play.
     if (channels == 0) return;
 
+    PlayerState& player = replay.player;
     if (player.speed != 0) {
         if (player.tick + 1 < static_cast<uint32_t>(player.speed)) {
             player.tick += 1;
         } else {
             player.tick = 0;
             if (count_down_pattern_delays(channels)) return;
-            advance_row(channels);
+            report->row_started = true;
+            report->new_order = advance_row(channels);
+            report->started_order_pos = player.order_pos;
+            report->started_row = player.row;
         }
     }
     const uint8_t* cells = player.row_cells;
@@ -130,8 +165,18 @@ void pt_tick()
     }
 }
 
-uint32_t timer_tick(uint32_t interval)
+void pt_tick()
 {
-    if (sound_mode == 0) pt_tick();
-    return interval;
+    TickReport report{};
+    run_tick(&report);
+    // Published once per tick, after the row's commands (jumps and breaks
+    // among them) have had their say.
+    publish_position();
+    if (!pt_tick_observer) return;
+    report.order_pos = replay.player.order_pos;
+    report.row = replay.player.row;
+    // A channel's pattern loop counts down while it repeats its rows.
+    for (uint32_t c = 0; c < replay.song.channels && c < kMaxChannels; ++c)
+        report.pattern_loop = report.pattern_loop || replay.channels[c].loop_count > 0;
+    pt_tick_observer(report);
 }

@@ -1,10 +1,9 @@
-// SDL audio callback: the buffer is cut into tick-sized slices, one pt_tick
-// before each slice, and a slice that does not fit is finished at the start
+// SDL audio callback: the buffer is cut into tick-sized slices, one player
+// tick before each slice, and a slice that does not fit is finished at the start
 // of the next buffer without another tick. So the music advances exactly
 // tick_rate ticks per second of output, whatever the buffer size.
 #include <cstring>
 
-#include "player/player.h"
 #include "sound/mixer.h"
 #include "sound/sound_device.h"
 
@@ -23,11 +22,11 @@ void audio_callback(void*, uint8_t* stream, int length)
     int32_t bytes_per_sample = 0;
     if (sound_mode == 1) {
         samples = length;
-        rate = 22050;
+        rate = sound_mode_rate(1);
         bytes_per_sample = 1;
     } else if (sound_mode == 2) {
         samples = length / 2;
-        rate = 44100;
+        rate = sound_mode_rate(2);
         bytes_per_sample = 2;
     } else {
         return;
@@ -58,14 +57,14 @@ void audio_callback(void*, uint8_t* stream, int length)
         fill = carry;
     }
     while (fill + slice <= samples) {
-        pt_tick();
+        run_tick();
         mix_samples(stream + static_cast<size_t>(fill) * bytes_per_sample, slice, sixteen_bit);
         fill += slice;
     }
     // Always a tick here: its slice starts with what is left of this buffer
     // (possibly nothing, which still latches the voices) and the rest is owed.
     const int32_t part = samples - fill;
-    pt_tick();
+    run_tick();
     mix_samples(stream + static_cast<size_t>(fill) * bytes_per_sample, part, sixteen_bit);
     carry = slice - part;
 }

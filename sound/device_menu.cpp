@@ -11,10 +11,10 @@ static int install_chosen_device(char choice)
         return install_nosound_device();
     case '1':
         sound_mode = 1;
-        return install_sdl_audio_device(22050);
+        return install_sdl_audio_device(sound_mode_rate(1));
     case '2':
         sound_mode = 2;
-        return install_sdl_audio_device(44100);
+        return install_sdl_audio_device(sound_mode_rate(2));
     default:
         return 0;
     }

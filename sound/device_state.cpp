@@ -1,5 +1,4 @@
-// The device table and the playback globals. Kept apart from start_playback
-// (which needs the player's timer_tick) so the audio callback links alone.
+// The device table and the playback globals.
 #include "sound/sound_device.h"
 
 SoundDevice sound_device;
@@ -10,11 +9,20 @@ int32_t tick_interval = 0;
 const char* device_name = "";
 const char* device_error = "";
 
-void set_tick_rate(int32_t ticks_per_second)
+static TickFunction tick_function = nullptr;
+
+void run_tick()
 {
+    if (tick_function) tick_function();
+}
+
+void set_tick_rate(int32_t ticks_per_second, TickFunction tick)
+{
+    tick_function = tick;
     tick_interval = ticks_per_second > 0 ? 1000 / ticks_per_second : 0;
     // The last thing set before the ticks start. The release pairs with the
     // callback's acquire, so the tick thread sees the voices, samples and
-    // song prepared on the main thread after SDL created its audio thread.
+    // song prepared on the main thread after SDL created its audio thread,
+    // and the tick stored above.
     tick_rate.store(ticks_per_second, std::memory_order_release);
 }

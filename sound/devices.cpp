@@ -45,7 +45,7 @@ int open_sdl_audio(int32_t rate)
     device_rate = rate;
     audio_request = SDL_AudioSpec{};
     audio_request.freq = rate;
-    audio_request.format = rate > 44099 ? AUDIO_S16LSB : AUDIO_U8;
+    audio_request.format = rate >= sound_mode_rate(2) ? AUDIO_S16LSB : AUDIO_U8;
     audio_request.channels = 1;
     audio_request.samples = 2048;
     audio_request.callback = audio_callback;
@@ -73,14 +73,14 @@ int install_sdl_audio_device(int32_t rate)
     return 1;
 }
 
-void install_offline_device(int32_t mode, int32_t ticks_per_second)
+void install_offline_device(int32_t mode, int32_t ticks_per_second, TickFunction tick)
 {
     sound_mode = mode;
-    device_rate = mode == 1 ? 22050 : 44100;
+    device_rate = sound_mode_rate(mode == 1 ? 1 : 2);
     install_sdl_operations();
     sound_device.init();
     sound_device.set_master_volume(64);
     sound_device.start();
-    set_tick_rate(ticks_per_second);
+    set_tick_rate(ticks_per_second, tick);
     reset_audio_carry();
 }

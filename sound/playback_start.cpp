@@ -1,15 +1,19 @@
-// Starting the ticks. Apart from the device code because the silent device's
-// timer needs the player's timer_tick.
+// Starting the ticks: the audio callback runs them, or without sound a timer.
 #include <SDL.h>
 
-#include "player/player.h"
 #include "sound/sound_device.h"
 
-void start_playback(int32_t ticks_per_second)
+uint32_t timer_tick(uint32_t interval)
 {
-    set_tick_rate(ticks_per_second);
+    if (sound_mode == 0) run_tick();
+    return interval;
+}
+
+void start_playback(int32_t ticks_per_second, TickFunction tick)
+{
+    set_tick_rate(ticks_per_second, tick);
     if (sound_mode != 0) {
-        SDL_PauseAudio(0);  // from now on the audio callback runs pt_tick
+        SDL_PauseAudio(0);  // from now on the audio callback runs the tick
         return;
     }
     SDL_Init(SDL_INIT_TIMER);

@@ -5,10 +5,9 @@ target_link_libraries(test_capture_units PRIVATE capture_core GTest::gtest_main)
 gtest_discover_tests(test_capture_units)
 
 # The whole tool on the generated data. The test drives the player and the
-# audio callback itself (wrapping pt_tick to log positions) as the reference.
+# audio callback itself (observing every tick's position) as the reference.
 add_executable(test_capture_run ${CMAKE_CURRENT_SOURCE_DIR}/test_capture_run.cpp)
-target_link_libraries(test_capture_run PRIVATE ${PERIODICA_LIBS} GTest::gtest_main)
-target_link_options(test_capture_run PRIVATE -Wl,--wrap=_Z7pt_tickv)
+target_link_libraries(test_capture_run PRIVATE app GTest::gtest_main)
 target_compile_definitions(test_capture_run PRIVATE
   CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
 add_dependencies(test_capture_run periodica-capture)

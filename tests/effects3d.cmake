@@ -1,12 +1,12 @@
 # The 3D effects: marching-cubes table, scalar field, GL geometry and pixels.
 add_executable(test_tri_table test_tri_table.cpp)
-target_link_libraries(test_tri_table PRIVATE gfx GTest::gtest_main)
+target_link_libraries(test_tri_table PRIVATE effects GTest::gtest_main)
 gtest_discover_tests(test_tri_table)
 
 add_executable(test_field test_field.cpp)
-target_link_libraries(test_field PRIVATE gfx GTest::gtest_main)
+target_link_libraries(test_field PRIVATE effects GTest::gtest_main)
 gtest_discover_tests(test_field)
 
 add_executable(test_3d_effects test_3d_effects.cpp)
-target_link_libraries(test_3d_effects PRIVATE gfx gl_test_context GTest::gtest_main)
+target_link_libraries(test_3d_effects PRIVATE effects gl_test_context GTest::gtest_main)
 gtest_discover_tests(test_3d_effects)

@@ -1,7 +1,7 @@
 # Application shell and texture set.
 add_executable(test_foundation
-  test_foundation_textures.cpp test_foundation_shell.cpp test_foundation_jpeg_writer.cpp)
-target_link_libraries(test_foundation PRIVATE ${PERIODICA_LIBS} gl_test_context GTest::gtest_main JPEG::JPEG)
+  test_foundation_textures.cpp test_foundation_shell.cpp)
+target_link_libraries(test_foundation PRIVATE app pictures_painters gl_test_context GTest::gtest_main)
 gtest_discover_tests(test_foundation)
 
 # The real binary at start-up: missing module, no window.

@@ -5,10 +5,8 @@ add_library(mod_writer STATIC ${CMAKE_CURRENT_LIST_DIR}/mod_writer.cpp)
 file(GLOB player_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_player_*.cpp)
 add_executable(test_player ${player_test_sources})
 target_link_libraries(test_player PRIVATE mod_writer player sound GTest::gtest GTest::gtest_main)
-if(TARGET modrender)
-  add_dependencies(test_player modrender)
-  target_compile_definitions(test_player PRIVATE MODRENDER_PATH="$<TARGET_FILE:modrender>")
-endif()
+add_dependencies(test_player modrender)
+target_compile_definitions(test_player PRIVATE MODRENDER_PATH="$<TARGET_FILE:modrender>")
 gtest_discover_tests(test_player)
 
 # The fuzzer is built by its script with clang++ (its own sanitizers), seeded

@@ -7,12 +7,12 @@ add_executable(test_sound_mixer test_sound_voices.cpp test_sound_mixer.cpp test_
 target_link_libraries(test_sound_mixer PRIVATE sound GTest::gtest_main)
 gtest_discover_tests(test_sound_mixer)
 
-# Defines its own counting pt_tick and links only the sound library.
+# Hands the callback its own counting tick; links only the sound library.
 add_executable(test_sound_callback test_sound_callback.cpp)
 target_link_libraries(test_sound_callback PRIVATE sound GTest::gtest_main)
 gtest_discover_tests(test_sound_callback)
 
-# Defines its own pt_tick and timer_tick; no sound card needed.
+# Hands playback its own counting tick; no sound card needed.
 add_executable(test_sound_menu test_sound_menu.cpp)
 target_link_libraries(test_sound_menu PRIVATE sound GTest::gtest_main)
 gtest_discover_tests(test_sound_menu)

@@ -3,7 +3,7 @@
 get_property(soundtrack_file GLOBAL PROPERTY PERIODICA_SOUNDTRACK_FILE)
 add_executable(test_soundtrack ${CMAKE_CURRENT_LIST_DIR}/test_soundtrack.cpp
                                ${CMAKE_SOURCE_DIR}/gfx/effects/flash_tables.cpp)
-target_link_libraries(test_soundtrack PRIVATE "$<LINK_GROUP:RESCAN,player,sound>" GTest::gtest_main)
+target_link_libraries(test_soundtrack PRIVATE player GTest::gtest_main)
 add_dependencies(test_soundtrack soundtrack)
 target_compile_definitions(test_soundtrack PRIVATE
   SOUNDTRACK_MOD_PATH="${soundtrack_file}"

@@ -21,11 +21,9 @@
 static std::vector<int32_t> reference_positions;
 static std::vector<int16_t> reference_sound;
 
-extern "C" void __real__Z7pt_tickv();
-extern "C" void __wrap__Z7pt_tickv()
+static void record_position(const TickReport& report)
 {
-    __real__Z7pt_tickv();
-    reference_positions.push_back(player.order_pos.load() * 100 + player.row.load());
+    reference_positions.push_back(report.order_pos * 100 + report.row);
 }
 
 static std::vector<uint8_t> file_bytes(const std::string& path)
@@ -42,8 +40,9 @@ static bool render_reference()
     const std::vector<uint8_t> file = file_bytes(std::string(CAPTURE_DATA_DIR) + "/zentaro.mod");
     if (file.empty()) return false;
     std::copy(file.begin(), file.begin() + std::min(file.size(), sizeof module), module);
-    install_offline_device(2, 50);
+    install_offline_device(2, kTicksPerSecond, pt_tick);
     if (pt_load(module, sizeof module) != 1) return false;
+    pt_tick_observer = record_position;
     uint8_t bytes[4096];
     while (reference_sound.size() < 20 * 44100) {
         audio_callback(nullptr, bytes, sizeof bytes);

@@ -15,7 +15,7 @@
 #include "tools/capture/capture_png.h"
 #include "tools/capture/capture_profile.h"
 #include "tools/capture/capture_ticks.h"
-#include "tools/capture/capture_wav.h"
+#include "tools/common/wav_file.h"
 
 static bool parse(std::vector<const char*> arguments, CaptureOptions* options, std::string* error)
 {
@@ -247,11 +247,11 @@ static uint32_t u32_at(const std::vector<uint8_t>& bytes, size_t at)
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-TEST(CaptureWav, HeaderSizesAndLittleEndianSamples)
+TEST(WavFile, HeaderSizesAndLittleEndianSamples)
 {
     const std::string path = testing::TempDir() + "capture_test.wav";
     WavWriter wav;
-    ASSERT_TRUE(wav_open(&wav, path.c_str()));
+    ASSERT_TRUE(wav_open(&wav, path.c_str(), 44100, 16));
     const int16_t first[] = {1, -2};
     const int16_t second[] = {-32768};
     wav_append(&wav, first, 2);
@@ -269,7 +269,23 @@ TEST(CaptureWav, HeaderSizesAndLittleEndianSamples)
     EXPECT_EQ(u32_at(bytes, 40), 6u);
     const std::vector<uint8_t> samples(bytes.begin() + 44, bytes.end());
     EXPECT_EQ(samples, (std::vector<uint8_t>{0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
+
+    // 8-bit at 22050 Hz (modrender's mode 1): one byte a sample, as given.
+    ASSERT_TRUE(wav_open(&wav, path.c_str(), 22050, 8));
+    const uint8_t bytes8[] = {0x80, 0x7F, 0x00};
+    wav_append_bytes(&wav, bytes8, 3);
+    ASSERT_TRUE(wav_close(&wav));
+    const std::vector<uint8_t> eight = file_bytes(path);
+    ASSERT_EQ(eight.size(), 44u + 3u);
+    EXPECT_EQ(u32_at(eight, 4), 36u + 3u);
+    EXPECT_EQ(u32_at(eight, 24), 22050u);
+    EXPECT_EQ(u32_at(eight, 28), 22050u);  // bytes per second
+    EXPECT_EQ(eight[32], 1);               // bytes per frame
+    EXPECT_EQ(eight[34], 8);
+    EXPECT_EQ(u32_at(eight, 40), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(eight.begin() + 44, eight.end()), (std::vector<uint8_t>{0x80, 0x7F, 0x00}));
     std::remove(path.c_str());
+    EXPECT_FALSE(wav_open(&wav, "/nonexistent-dir/x.wav", 44100, 16));
 }
 
 static std::vector<uint8_t> read_png_rgb(const std::string& path, png_uint_32* width, png_uint_32* height)

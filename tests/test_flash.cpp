@@ -6,21 +6,21 @@
 
 #include <cstdint>
 
-#include "app/clock.h"
 #include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/picture_flashes.h"
+#include "gfx/show_clock.h"
 #include "gfx/textures.h"
 #include "tests/test_sprite_geometry.h"
 
 static double now = 10;
 static int clock_reads = 0;
-double demo_time() { return ++clock_reads, now; }
+static double scripted_time() { return ++clock_reads, now; }
 
 // Each call reads the position twice: the order read, then the beat read.
 static int32_t order_read = 0, beat_read = 0;
 static int position_reads = 0;
-int32_t song_position() { return position_reads++ % 2 == 0 ? order_read : beat_read; }
+static int32_t scripted_position() { return position_reads++ % 2 == 0 ? order_read : beat_read; }
 
 static void at(int32_t pos, double time, int32_t order_pos = -1)
 {
@@ -53,6 +53,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(make_gl_test_context());
+        install_show_clock(ShowClock{scripted_time, scripted_position});
         // Solid pictures: 3 (orders 4-6) grey 100; overlays 2 red, 4 green.
         glGenTextures(kTextureCount, textures);
         for (int i = 0; i < kTextureCount; ++i) {

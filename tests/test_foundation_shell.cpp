@@ -1,4 +1,4 @@
-// Command line, clock and song position.
+// Command line and the live clock.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -8,7 +8,6 @@
 
 #include "app/clock.h"
 #include "app/shell.h"
-#include "player/player.h"
 
 static uint32_t flags_for(std::initializer_list<const char*> args)
 {
@@ -26,26 +25,10 @@ TEST(CommandLine, OnlyExactlyOneDashWGivesAWindow)
     }
 }
 
-TEST(SongPosition, CombinesOrderAndRow)
-{
-    player.order_pos = -1;
-    player.row = 63;
-    EXPECT_EQ(song_position(), -37);
-    EXPECT_GT(static_cast<uint32_t>(song_position()), 100u);  // what keeps the start-up waiting
-    player.order_pos = 19;
-    player.row = 21;
-    EXPECT_EQ(song_position(), 1921);
-    EXPECT_GT(static_cast<uint32_t>(song_position()), kLastPosition);
-    player.row = 20;
-    EXPECT_EQ(static_cast<uint32_t>(song_position()), kLastPosition);
-    player.order_pos = 0;
-    player.row = 0;
-    EXPECT_EQ(song_position(), 0);
-}
-
 TEST(DemoTime, StartsAtZeroAndFollowsTheWallClock)
 {
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER), 0);
+    install_show_clock(kLiveClock);
     const double first = demo_time();
     EXPECT_GE(first, 0.0);
     EXPECT_LE(first, 0.001);

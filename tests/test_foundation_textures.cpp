@@ -11,11 +11,18 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/startup.h"
 #include "gfx/textures.h"
 #include "tests/gl_test_context.h"
-#include "tests/test_foundation_jpeg_writer.h"
+#include "tools/pictures/pictures_image.h"
 
 namespace fs = std::filesystem;
+
+// The picture tool's own writer, at full quality.
+static bool write_test_picture(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb)
+{
+    return write_jpeg(path.c_str(), Image{width, height, rgb}, 100) == 1;
+}
 
 static fs::path scratch_dir(const char* name)
 {
@@ -65,7 +72,7 @@ TEST(LoadJpeg, DecodesTopDownWithOneSpareRow)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), colours[y / 16], colours[y / 16] + 3);
     const std::string path = (dir / "rows.jpg").string();
-    ASSERT_TRUE(write_test_jpeg(path, width, height, rgb));
+    ASSERT_TRUE(write_test_picture(path, width, height, rgb));
 
     uint32_t w = 0, h = 0;
     uint8_t* pixels = load_jpeg(path.c_str(), &w, &h);
@@ -94,7 +101,7 @@ TEST(LoadJpeg, MissingAndAbsurdFilesCountAsMissing)
     EXPECT_EQ(h, 5678u);
 
     const std::string path = (dir / "small.jpg").string();
-    ASSERT_TRUE(write_test_jpeg(path, 8, 8, std::vector<uint8_t>(8 * 8 * 3, 128)));
+    ASSERT_TRUE(write_test_picture(path, 8, 8, std::vector<uint8_t>(8 * 8 * 3, 128)));
     std::vector<char> bytes;
     {
         std::ifstream in(path, std::ios::binary);
@@ -162,7 +169,7 @@ TEST(LoadTextures, MissingPicturesGetPlaceholdersAndPresentOnesTheirOwnSize)
     ASSERT_TRUE(make_gl_test_context());
     const fs::path dir = scratch_dir("textures");
     fs::create_directories(dir / "data");
-    ASSERT_TRUE(write_test_jpeg((dir / "data" / "pimsel.jpg").string(), 32, 16,
+    ASSERT_TRUE(write_test_picture((dir / "data" / "pimsel.jpg").string(), 32, 16,
                                 std::vector<uint8_t>(32 * 16 * 3, 200)));
     const fs::path old_dir = fs::current_path();
     fs::current_path(dir);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gfx/textures.h"
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 namespace fs = std::filesystem;
 

@@ -27,7 +27,7 @@ TEST(PlayerLoader, SignatureTableGivesChannelCounts)
     };
     for (const auto& entry : known) {
         ASSERT_EQ(load_test_module(with_signature(entry.tag, entry.channels)), 1) << entry.tag;
-        EXPECT_EQ(song.channels, entry.channels) << entry.tag;
+        EXPECT_EQ(replay.song.channels, entry.channels) << entry.tag;
         EXPECT_EQ(recorded_channel_count, static_cast<int32_t>(entry.channels)) << entry.tag;
         // The sample follows one pattern of channels * 256 bytes.
         ASSERT_EQ(recorded_samples.size(), 1u);
@@ -42,7 +42,7 @@ TEST(PlayerLoader, UnknownSignaturesAreRefusedAndLeaveNothingPlayable)
     for (const char* tag : {"STOP", "m.k.", "M.K ", "XXXX"}) {
         EXPECT_EQ(load_test_module(with_signature(tag, 4)), 0) << tag;
         EXPECT_STREQ(last_error, "pt_takemod error: unknown module type!");
-        EXPECT_EQ(song.channels, 0u);
+        EXPECT_EQ(replay.song.channels, 0u);
         EXPECT_TRUE(recorded_samples.empty());
         EXPECT_EQ(recorded_channel_count, -1);
         EXPECT_EQ(position_now(), 0);  // pt_load cleared it and did not reset
@@ -62,22 +62,22 @@ TEST(PlayerLoader, HeaderFieldsAreStoredWithTheirLimits)
     writer.restart = 126;
     writer.song_length = 2;
     ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(mod_samples[1].volume, 64);
-    EXPECT_EQ(mod_samples[2].volume, 64);
-    EXPECT_EQ(mod_samples[3].volume, 64);
-    EXPECT_EQ(mod_samples[2].finetune, 0x0A);
-    EXPECT_EQ(mod_samples[3].finetune, 0);
-    EXPECT_EQ(mod_samples[2].length, 8u);
-    EXPECT_EQ(mod_samples[2].loop_start, 2u);
-    EXPECT_EQ(mod_samples[2].loop_length, 4u);
-    EXPECT_EQ(song.restart, 126);
-    EXPECT_EQ(song.song_length, 2);
-    EXPECT_STREQ(song.signature, "M.K.");
+    EXPECT_EQ(replay.samples[1].volume, 64);
+    EXPECT_EQ(replay.samples[2].volume, 64);
+    EXPECT_EQ(replay.samples[3].volume, 64);
+    EXPECT_EQ(replay.samples[2].finetune, 0x0A);
+    EXPECT_EQ(replay.samples[3].finetune, 0);
+    EXPECT_EQ(replay.samples[2].length, 8u);
+    EXPECT_EQ(replay.samples[2].loop_start, 2u);
+    EXPECT_EQ(replay.samples[2].loop_length, 4u);
+    EXPECT_EQ(replay.song.restart, 126);
+    EXPECT_EQ(replay.song.song_length, 2);
+    EXPECT_STREQ(replay.song.signature, "M.K.");
 
     for (uint8_t restart : {127, 255}) {
         writer.restart = restart;
         ASSERT_EQ(load_test_module(writer), 1);
-        EXPECT_EQ(song.restart, 0) << int(restart);
+        EXPECT_EQ(replay.song.restart, 0) << int(restart);
     }
 }
 
@@ -89,16 +89,16 @@ TEST(PlayerLoader, LastPatternCountsEveryOrderEntryAndPlacesSamplesAfterIt)
     writer.order[1] = 1;
     writer.order[2] = 2;
     ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(song.last_pattern, 2);
+    EXPECT_EQ(replay.song.last_pattern, 2);
     ASSERT_EQ(recorded_samples.size(), 1u);
     const int8_t* base = reinterpret_cast<int8_t*>(test_module_buffer.data());
     EXPECT_EQ(recorded_samples[0].data - base, 4156);
-    EXPECT_EQ(song.patterns[2] - test_module_buffer.data(), 1084 + 2048);
+    EXPECT_EQ(replay.song.patterns[2] - test_module_buffer.data(), 1084 + 2048);
 
     // An entry past song_length still counts.
     writer.order[100] = 5;
     ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(song.last_pattern, 5);
+    EXPECT_EQ(replay.song.last_pattern, 5);
     EXPECT_EQ(recorded_samples[0].data - base, 1084 + 6 * 1024);
 }
 
@@ -146,13 +146,13 @@ TEST(PlayerLoader, CellsAreConvertedInPlace)
     ASSERT_EQ(bytes[1085], 0x35);
     ASSERT_EQ(bytes[1086], 0x5C);
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
-    const uint8_t* cell = song.patterns[0];
+    const uint8_t* cell = replay.song.patterns[0];
     EXPECT_EQ(cell[0], 0x15);
     EXPECT_EQ(cell[1], 72);
     EXPECT_EQ(cell[2], 0x0C);
     EXPECT_EQ(cell[3], 0x20);
     for (int i = 0; i < 8; i++) {
-        const uint8_t* converted = song.patterns[0] + (1 + i) * 16 + 4;
+        const uint8_t* converted = replay.song.patterns[0] + (1 + i) * 16 + 4;
         EXPECT_EQ(converted[1], notes[i]) << "period " << periods[i];
         EXPECT_EQ(converted[0], 0);
         EXPECT_EQ(converted[2], 0);
@@ -171,7 +171,7 @@ TEST(PlayerLoader, RefusesModulesThatDoNotFitOrNamePatternsThatCannotExist)
     EXPECT_STREQ(last_error, "pt_takemod error: module header is incomplete!");
     EXPECT_EQ(load_test_bytes(bytes, patterns_end - 1), 0);
     EXPECT_STREQ(last_error, "pt_takemod error: patterns reach past the end of the module!");
-    EXPECT_EQ(song.channels, 0u);
+    EXPECT_EQ(replay.song.channels, 0u);
     // Exactly the patterns and no sample data is a valid (silent) module.
     EXPECT_EQ(load_test_bytes(bytes, patterns_end), 1);
     EXPECT_TRUE(recorded_samples.empty());
@@ -190,7 +190,7 @@ TEST(PlayerLoader, RefusesModulesThatDoNotFitOrNamePatternsThatCannotExist)
     ModWriter long_song = writer;
     long_song.song_length = 200;
     EXPECT_EQ(load_test_module(long_song), 1);
-    EXPECT_EQ(song.song_length, 128);
+    EXPECT_EQ(replay.song.song_length, 128);
 }
 
 TEST(PlayerLoader, SampleDataIsCutToTheBuffer)
@@ -204,9 +204,9 @@ TEST(PlayerLoader, SampleDataIsCutToTheBuffer)
     ASSERT_EQ(recorded_samples.size(), 2u);
     EXPECT_EQ(recorded_samples[1].slot, 2);
     EXPECT_EQ(recorded_samples[1].length, 40u);
-    EXPECT_EQ(mod_samples[2].length, 40u);
+    EXPECT_EQ(replay.samples[2].length, 40u);
     // Nothing is left for sample 3.
-    EXPECT_EQ(mod_samples[3].length, 0u);
+    EXPECT_EQ(replay.samples[3].length, 0u);
 }
 
 TEST(PlayerLoader, LoopsStayReadableInsideTheBuffer)

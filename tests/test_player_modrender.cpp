@@ -13,7 +13,9 @@
 #include "sound/sound_device.h"
 #include "tests/test_player_support.h"
 
-#ifdef MODRENDER_PATH
+#ifndef MODRENDER_PATH
+#error "MODRENDER_PATH must name the modrender binary (tests/player.cmake sets it)"
+#endif
 
 // Per process: ctest runs each test as its own process, several at a time.
 static std::string temp_path(const std::string& name)
@@ -147,7 +149,7 @@ TEST(Modrender, OutputIsTheDemoCallbacksBytes)
 
         // The demo: device installed, module read into its 300000-byte buffer,
         // loaded, then SDL's 2048-sample requests.
-        install_offline_device(mode, 50);
+        install_offline_device(mode, kTicksPerSecond, pt_tick);
         std::vector<uint8_t> buffer(300000, 0);
         std::copy(file.begin(), file.end(), buffer.begin());
         ASSERT_EQ(pt_load(buffer.data(), buffer.size()), 1);
@@ -167,4 +169,16 @@ TEST(Modrender, OutputIsTheDemoCallbacksBytes)
     }
 }
 
-#endif
+// F00 freezes the song: the row that sets it plays its first tick and then
+// stands for ever, so one pass ends after that tick, with a line saying so.
+TEST(Modrender, OnePassEndsWhereTheSongFreezes)
+{
+    ModWriter frozen = song_module();
+    mw_set_cell(frozen, 0, 5, 2, MwCell{0, 0, 0xF, 0x00});
+    write_file(temp_path("frozen.mod"), mw_build(frozen));
+    const std::string out = temp_path("frozen.wav");
+    ASSERT_EQ(run_modrender(temp_path("frozen.mod") + " " + out), 0);
+    EXPECT_EQ(read_file(out).size(), 44u + (5 * 6 + 1) * 882 * 2);
+    const std::vector<uint8_t> log = read_file(temp_path("log"));
+    EXPECT_NE(std::string(log.begin(), log.end()).find("stops at position 5 (speed 0)"), std::string::npos);
+}

@@ -27,14 +27,14 @@ TEST(PlayerSequence, FirstTickStartsRowZeroOfTheFirstOrderPosition)
     mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0, 0});
     ASSERT_EQ(load_test_module(writer), 1);
     EXPECT_EQ(position_now(), -37);
-    EXPECT_EQ(player.speed, 6);
-    EXPECT_EQ(player.tick, 5u);
+    EXPECT_EQ(replay.player.speed, 6);
+    EXPECT_EQ(replay.player.tick, 5u);
     const std::vector<C> calls = tick_channel(0);
     EXPECT_EQ(position_now(), 0);
-    EXPECT_EQ(player.tick, 0u);
+    EXPECT_EQ(replay.player.tick, 0u);
     EXPECT_EQ(calls, (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1},
                                      {Op::Period, 428}, {Op::Trigger, 0}}));
-    EXPECT_EQ(channel_states[0].note, 36);
+    EXPECT_EQ(replay.channels[0].note, 36);
     // Every channel is selected in order, even empty ones.
     int selects = 0;
     for (const C& call : recorded_calls) {
@@ -58,7 +58,7 @@ TEST(PlayerSequence, RowsAdvanceEverySpeedTicksAndOrdersWrapToRestart)
     while (position_now() != 263) pt_tick();
     EXPECT_EQ(ticks_to_next_row(), 6);
     EXPECT_EQ(position_now(), 100);  // restart 1, row 0
-    EXPECT_EQ(player.row_cells, song.patterns[1]);
+    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1]);
 
     // A restart at or beyond song_length replays that position for ever.
     writer.restart = 5;
@@ -67,7 +67,7 @@ TEST(PlayerSequence, RowsAdvanceEverySpeedTicksAndOrdersWrapToRestart)
     while (position_now() != 263) pt_tick();
     ticks_to_next_row();
     EXPECT_EQ(position_now(), 500);
-    EXPECT_EQ(player.row_cells, song.patterns[2]);
+    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[2]);
     while (position_now() != 563) pt_tick();
     ticks_to_next_row();
     EXPECT_EQ(position_now(), 500);
@@ -85,11 +85,11 @@ TEST(PlayerSequence, JumpsAndBreaks)
     // The break shows row 63 for the rest of its row.
     EXPECT_EQ(ticks_to_next_row(), 6);
     EXPECT_EQ(position_now(), 63);
-    EXPECT_EQ(player.break_row, 12);
+    EXPECT_EQ(replay.player.break_row, 12);
     EXPECT_EQ(ticks_to_next_row(), 6);
     EXPECT_EQ(position_now(), 112);
-    EXPECT_EQ(player.break_row, 0);
-    EXPECT_EQ(player.row_cells, song.patterns[1] + 12 * 16);
+    EXPECT_EQ(replay.player.break_row, 0);
+    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1] + 12 * 16);
     ticks_to_next_row();
     EXPECT_EQ(position_now(), 263);  // row 13 jumped: order 3 - 1, row 63
     ticks_to_next_row();
@@ -98,7 +98,7 @@ TEST(PlayerSequence, JumpsAndBreaks)
     EXPECT_EQ(position_now(), 363);
     ticks_to_next_row();
     EXPECT_EQ(position_now(), 0);  // past song_length to restart 0, at row 0 rather than 70
-    EXPECT_EQ(player.row_cells, song.patterns[0]);
+    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[0]);
 }
 
 TEST(PlayerSequence, BreakBeyondThePatternStartsAtRowZero)
@@ -110,7 +110,7 @@ TEST(PlayerSequence, BreakBeyondThePatternStartsAtRowZero)
         pt_tick();
         ticks_to_next_row();
         EXPECT_EQ(position_now(), 100) << int(param);
-        EXPECT_EQ(player.row_cells, song.patterns[1]);
+        EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1]);
     }
     ModWriter writer = module_with_patterns(2);
     mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xD, 0x63});
@@ -127,7 +127,7 @@ TEST(PlayerSequence, PositionJumpBeyondSongLengthGoesToRestart)
     mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xB, 0x40});
     ASSERT_EQ(load_test_module(writer), 1);
     pt_tick();
-    EXPECT_EQ(player.order_pos.load(), 0x3F);
+    EXPECT_EQ(replay.player.order_pos, 0x3F);
     ticks_to_next_row();
     EXPECT_EQ(position_now(), 200);
 }
@@ -141,10 +141,10 @@ TEST(PlayerSequence, PatternLoopRepeatsItsRows)
     // The rows whose cells are played, by the row pointer.
     std::vector<int32_t> rows;
     pt_tick();
-    rows.push_back(static_cast<int32_t>((player.row_cells - song.patterns[0]) / 16));
+    rows.push_back(static_cast<int32_t>((replay.player.row_cells - replay.song.patterns[0]) / 16));
     while (rows.size() < 18) {
         ticks_to_next_row();
-        rows.push_back(static_cast<int32_t>((player.row_cells - song.patterns[0]) / 16));
+        rows.push_back(static_cast<int32_t>((replay.player.row_cells - replay.song.patterns[0]) / 16));
     }
     EXPECT_EQ(rows, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 8, 9, 10, 8, 9, 10, 11}));
 }
@@ -155,15 +155,15 @@ TEST(PlayerSequence, PatternDelayRepeatsLaterTicksByTheLargestCount)
     mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0xE, 0xE2});
     mw_set_cell(writer, 0, 0, 1, MwCell{0, 0, 0xA, 0x01});
     ASSERT_EQ(load_test_module(writer), 1);
-    mod_samples[1].volume = 48;
+    replay.samples[1].volume = 48;
     // Channel 1 slides its volume down on every later tick.
-    channel_states[1].volume = 40;
+    replay.channels[1].volume = 40;
     pt_tick();
     std::vector<std::vector<C>> ticks;
     for (int i = 0; i < 17; i++) ticks.push_back(tick_channel(0));
     EXPECT_EQ(position_now(), 0);
     for (int i = 0; i < 17; i++) EXPECT_TRUE(ticks[i].empty()) << i;  // no retrigger on delay slots
-    EXPECT_EQ(channel_states[1].volume, 40 - 15);
+    EXPECT_EQ(replay.channels[1].volume, 40 - 15);
     EXPECT_EQ(ticks_to_next_row(), 1);
     EXPECT_EQ(position_now(), 1);
 
@@ -186,13 +186,13 @@ TEST(PlayerSequence, SpeedCommands)
     pt_tick();
     EXPECT_EQ(ticks_to_next_row(), 3);
     EXPECT_EQ(ticks_to_next_row(), 3);
-    EXPECT_EQ(player.speed, 31);
+    EXPECT_EQ(replay.player.speed, 31);
     EXPECT_EQ(ticks_to_next_row(), 31);
     // Speed 0 freezes the song and restarts the row's notes on every tick.
     for (int i = 0; i < 5; i++) {
         const std::vector<C> calls = tick_channel(0);
         EXPECT_EQ(position_now(), 3);
-        EXPECT_EQ(player.tick, 0u);
+        EXPECT_EQ(replay.player.tick, 0u);
         EXPECT_EQ(calls.back(), (C{Op::Trigger, 0}));
     }
 }
@@ -210,18 +210,18 @@ TEST(PlayerSequence, NoteStepsAtRowStart)
     ASSERT_EQ(load_test_module(writer), 1);
     EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Volume, 20}, {Op::Pan, 144}, {Op::Sample, 2},
                                                {Op::Period, period_table[8][36]}, {Op::Trigger, 0}}));
-    EXPECT_EQ(channel_states[1].finetune, 8);
+    EXPECT_EQ(replay.channels[1].finetune, 8);
     ticks_channel(1, 5);
-    channel_states[1].volume = 5;
+    replay.channels[1].volume = 5;
     EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Period, period_table[8][24]}, {Op::Trigger, 0}}));
-    EXPECT_EQ(channel_states[1].volume, 5);
+    EXPECT_EQ(replay.channels[1].volume, 5);
     ticks_channel(1, 5);
     EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 144}, {Op::Sample, 1}}));
-    EXPECT_EQ(channel_states[1].note, 24);
+    EXPECT_EQ(replay.channels[1].note, 24);
     ticks_channel(1, 5);
     // Sample 1 stays: finetune 0 period, no volume or sample change.
     EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Period, 428}, {Op::Trigger, 0}}));
-    EXPECT_EQ(channel_states[1].sample, 1);
+    EXPECT_EQ(replay.channels[1].sample, 1);
     ticks_channel(1, 5);
     EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Pan, 144}, {Op::Sample, 2}, {Op::Volume, 16}}));
     ticks_channel(1, 5);
@@ -238,13 +238,13 @@ TEST(PlayerSequence, PortamentoNotesOnlySetTheTarget)
     ASSERT_EQ(load_test_module(writer), 1);
     ticks_channel(0, 6);
     EXPECT_TRUE(tick_channel(0).empty());
-    EXPECT_EQ(channel_states[0].target_period, 214);
-    EXPECT_EQ(channel_states[0].period, 428);
+    EXPECT_EQ(replay.channels[0].target_period, 214);
+    EXPECT_EQ(replay.channels[0].period, 428);
     ticks_channel(0, 5);
-    channel_states[0].period = 500;
+    replay.channels[0].period = 500;
     tick_channel(0);
-    EXPECT_EQ(channel_states[0].target_period, 856);
-    EXPECT_EQ(channel_states[0].period, 500);
+    EXPECT_EQ(replay.channels[0].target_period, 856);
+    EXPECT_EQ(replay.channels[0].period, 500);
     ticks_channel(0, 5);
     // A delayed note: sample steps run, the note waits for its tick.
     EXPECT_EQ(tick_channel(0), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1}}));
@@ -267,6 +267,7 @@ TEST(PlayerSequence, TimerTicksOnlyWithoutSound)
     ModWriter writer = basic_module();
     ASSERT_EQ(load_test_module(writer), 1);
     const int32_t saved_mode = sound_mode;
+    set_tick_rate(50, pt_tick);
     sound_mode = 2;
     EXPECT_EQ(timer_tick(20), 20u);
     EXPECT_EQ(position_now(), -37);

@@ -40,15 +40,7 @@ void install_recording_device()
 int load_test_bytes(const std::vector<uint8_t>& bytes, size_t buffer_size)
 {
     install_recording_device();
-    static const uint8_t default_pan[4] = {7, 9, 9, 7};
-    for (int c = 0; c < kMaxChannels; c++) {
-        channel_pan[c] = default_pan[c % 4];
-        channel_states[c].glissando = 0;
-    }
-    player.speed = 0;
-    player.tick = 0;
-    player.row_cells = nullptr;
-    song = ModSong{};
+    replay = ReplayState{};
     test_module_buffer.assign(std::max(buffer_size, bytes.size()), 0);
     std::copy(bytes.begin(), bytes.end(), test_module_buffer.begin());
     return pt_load(test_module_buffer.data(), buffer_size);
@@ -98,7 +90,8 @@ std::vector<std::vector<DeviceCall>> ticks_channel(int32_t channel, int n)
 
 int32_t position_now()
 {
-    return player.order_pos.load() * 100 + player.row.load();
+    // What the main thread reads, so every sequencing test checks it too.
+    return pt_song_position();
 }
 
 int ticks_to_next_row()

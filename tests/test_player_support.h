@@ -29,7 +29,7 @@ extern std::vector<uint8_t> test_module_buffer;
 
 // Fills sound_device with functions that only record, and clears the records.
 void install_recording_device();
-// Resets the player globals a previous test may have changed, copies the
+// Resets the player state a previous test may have changed, copies the
 // module into a zero-filled buffer of buffer_size bytes (at least the file's
 // size) and runs pt_load on it. Returns pt_load's result.
 int load_test_module(const ModWriter& writer, size_t buffer_size = 300000);

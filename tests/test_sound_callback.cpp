@@ -1,4 +1,4 @@
-// Audio callback slicing: ticks are counted through this test's own pt_tick,
+// Audio callback slicing: ticks are counted through the tick this test hands in,
 // which also restarts voice 0 on a level naming the tick, so every output
 // sample shows which tick's slice it belongs to.
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ static int32_t level_of_tick(int32_t tick)
     return (tick - 1) % 60 + 1;  // 512 * 60 still fits 16 bits
 }
 
-void pt_tick()
+static void count_tick()
 {
     ++ticks;
     sound_device.select_voice(0);
@@ -30,7 +30,7 @@ void pt_tick()
 // amplitude is 512 (volume 100, master 162): level i sums to 512 * i.
 static void start(int32_t mode, int32_t ticks_per_second)
 {
-    install_offline_device(mode, ticks_per_second);
+    install_offline_device(mode, ticks_per_second, count_tick);
     for (int i = 0; i < 128; ++i) tick_levels[i] = static_cast<int8_t>(i);
     sound_device.register_sample(1, tick_levels, 128, 0, 127, 1);
     sound_device.set_channel_count(1);

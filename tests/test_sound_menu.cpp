@@ -15,14 +15,11 @@
 #include "sound/sound_device.h"
 #include "sound/voices.h"
 
-void pt_tick() {}
-
 static std::atomic<int> timer_calls{0};
 
-uint32_t timer_tick(uint32_t interval)
+static void count_tick()
 {
     ++timer_calls;
-    return interval;
 }
 
 static const char kMenu[] = "Select your sound device:\n0 - None\n1 - 8-bit 22kHz\n2 - 16-bit 44kHz\n";
@@ -135,7 +132,7 @@ TEST(StartPlayback, SilentDeviceTicksFromTheTimer)
 {
     sound_mode = 0;
     timer_calls = 0;
-    start_playback(50);
+    start_playback(50, count_tick);
     EXPECT_EQ(tick_rate, 50);
     EXPECT_EQ(tick_interval, 20);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -276,7 +276,7 @@ TEST_F(Soundtrack, PlaysCleanlyAtTheRightLevelAndEndsInSilence)
     static uint8_t buffer[kDemoBufferSize];
     ASSERT_LE(bytes_.size(), sizeof buffer);
     std::copy(bytes_.begin(), bytes_.end(), buffer);
-    install_offline_device(2, 50);
+    install_offline_device(2, kTicksPerSecond, pt_tick);
     ASSERT_EQ(pt_load(buffer, bytes_.size()), 1) << last_error;
 
     std::vector<int16_t> request(2048);
@@ -286,7 +286,7 @@ TEST_F(Soundtrack, PlaysCleanlyAtTheRightLevelAndEndsInSilence)
     for (int guard = 0; guard < 10000 && position < kEndPosition; ++guard) {
         int32_t before = position;
         audio_callback(nullptr, reinterpret_cast<uint8_t*>(request.data()), 4096);
-        position = player.order_pos.load() * 100 + player.row.load();
+        position = replay.player.order_pos * 100 + replay.player.row;
         samples += 2048;
         for (int16_t v : request) {
             peak = std::max(peak, std::abs(static_cast<int>(v)));

@@ -1,4 +1,4 @@
-// The scene timeline against recording stand-ins for every effect: which
+// The scene timeline with a recording stand-in for every effect installed: which
 // effects a position selects, in which order, with which texture, clock
 // reads and GL state, and the three start latches.
 #include <GL/gl.h>
@@ -8,19 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
 #include "app/timeline.h"
-#include "gfx/effects/effects.h"
-#include "gfx/effects/scalar_field.h"
+#include "gfx/show_clock.h"
 #include "gfx/textures.h"
 #include "tests/gl_test_context.h"
-
-GLuint textures[kTextureCount] = {100, 101, 102, 103, 104, 105, 106, 107};
 
 // Read n of a frame returns clock_base + clock_step * n.
 static double clock_base = 100, clock_step = 1;
 static int clock_reads = 0;
-double demo_time() { return clock_base + clock_step * clock_reads++; }
+static double counting_time() { return clock_base + clock_step * clock_reads++; }
+static int32_t no_position() { return -37; }
 
 struct Call {
     std::string name;  // with ":<texture index>" for effects given a texture
@@ -41,29 +38,32 @@ static void record(std::string name, GLuint texture, double a, double b = 0)
 }
 
 // The rings leave a depth mark that only a clear removes.
-void draw_rings(double t)
+static void draw_rings(double t)
 {
     record("rings", 0, t);
     glClearDepth(0.25);
     glClear(GL_DEPTH_BUFFER_BIT);
     glClearDepth(1);
 }
-void picture_flashes() { record("flashes", 0, 0); }
-void strip_drop_in(GLuint texture, double t) { record("strip", texture, t); }
-void sprite_rain(GLuint texture, double t) { record("rain", texture, t); }
-void sprite_column(GLuint texture, double t) { record("column", texture, t); }
-void sprite_tunnel(GLuint texture, double t) { record("tunnel", texture, t); }
-void sprite_grid_pulse(GLuint texture, double t, double bias) { record("grid", texture, t, bias); }
-void tube_update(float t) { record("tube_update", 0, t); }
-void tube_draw(float phase) { record("tube_draw", 0, phase); }
-void field_update(float t) { record("field", 0, t); }
-void draw_cube_field(float t) { record("cubes", 0, t); }
-void draw_iso_surface(float t) { record("iso", 0, t); }
+static const SceneEffects kRecordingEffects = {
+    [] { record("flashes", 0, 0); },
+    [](GLuint texture, double t) { record("strip", texture, t); },
+    [](GLuint texture, double t) { record("rain", texture, t); },
+    [](GLuint texture, double t) { record("column", texture, t); },
+    [](GLuint texture, double t) { record("tunnel", texture, t); },
+    [](GLuint texture, double t, double bias) { record("grid", texture, t, bias); },
+    draw_rings,
+    [](float t) { record("tube_update", 0, t); },
+    [](float phase) { record("tube_draw", 0, phase); },
+    [](float t) { record("field", 0, t); },
+    [](float t) { record("cubes", 0, t); },
+    [](float t) { record("iso", 0, t); },
+};
 
 using Names = std::vector<std::string>;
 
 // One frame as the frame loop starts it, with a fresh read count.
-static Names frame(double p, double base = 100)
+static Names frame(double p, double base = 100, int width = 1024, int height = 768)
 {
     calls.clear();
     clock_reads = 0;
@@ -75,7 +75,7 @@ static Names frame(double p, double base = 100)
     glColor4f(1, 1, 1, 1);  // as the picture flashes leave it
     glLoadIdentity();
     glTranslatef(0, 0, -3);
-    run_timeline(p);
+    run_timeline(p, width, height);
     Names names;
     for (const Call& c : calls) names.push_back(c.name);
     return names;
@@ -115,6 +115,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(make_gl_test_context());
+        for (int i = 0; i < kTextureCount; ++i) textures[i] = static_cast<GLuint>(100 + i);
+        scene_effects = kRecordingEffects;
+        install_show_clock(ShowClock{counting_time, no_position});
         zoom_start = pulse_start = strip_start = 0.0;
         clock_step = 1;
     }
@@ -258,4 +261,7 @@ TEST_F(Timeline, ViewportZoomsOutAfter1860)
     frame(1900, 51);
     EXPECT_EQ(viewport(), (std::vector<GLint>{480, 360, 64, 48}));
     EXPECT_EQ(zoom_start, 50);
+    // A smaller picture takes the window's rectangle scaled down, truncated.
+    frame(1900, 50.5, 200, 150);
+    EXPECT_EQ(viewport(), (std::vector<GLint>{78, 59, 41, 31}));
 }

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "app/clock.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/flash_tables.h"
+#include "gfx/show_clock.h"
 #include "gfx/textures.h"
 #include "gfx/unit_quad.h"
 

@@ -1,4 +1,4 @@
-// Marching-cubes triangles per case, made by tools/tri_table_gen.cpp.
+// Marching-cubes triangles per case, made by tools/tri_table/tri_table_gen.cpp.
 // Case bit n is set when corner n is above the level; each triangle's
 // right-hand normal points toward the corners at or below it.
 #include "gfx/effects/effects.h"

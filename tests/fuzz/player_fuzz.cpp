@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> module(data, data + size);
     const int32_t mode = size % 2 == 0 ? 2 : 1;
     // As in the demo: the device (which clears the sample slots) before the load.
-    install_offline_device(mode, 50);
+    install_offline_device(mode, kTicksPerSecond, pt_tick);
     const int loaded = pt_load(module.data(), module.size());
     static uint8_t output[4096];
     if (!loaded) {

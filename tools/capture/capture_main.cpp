@@ -11,14 +11,16 @@
 #include <unistd.h>
 
 #include "app/shell.h"
+#include "app/startup.h"
 #include "gfx/textures.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "tools/capture/capture_egl.h"
 #include "tools/capture/capture_ffmpeg.h"
 #include "tools/capture/capture_options.h"
+#include "tools/capture/capture_clock.h"
 #include "tools/capture/capture_run.h"
-#include "tools/capture/capture_wraps.h"
+#include "tools/capture/capture_ticks.h"
 
 static bool make_directories(const std::string& path)
 {
@@ -93,14 +95,14 @@ static bool start_demo(const CaptureOptions& options)
             std::fprintf(stderr, "periodica-capture: cannot open the module %s/zentaro.mod\n",
                          options.data_dir.c_str());
     } else {
-        install_offline_device(2, kTicksPerSecond);
+        install_offline_device(2, kTicksPerSecond, pt_tick);
         load_song_and_effects();
     }
     leave_data_directory(&entered);
     if (!have_module) return false;
     // Live, a refused module leaves the position at 0 for ever; a capture of
     // that would only end at its time limit.
-    if (song.channels == 0) {
+    if (replay.song.channels == 0) {
         std::fprintf(stderr, "periodica-capture: the module was refused, so there is no show to capture\n");
         return false;
     }
@@ -122,7 +124,7 @@ static void print_summary(const CaptureOptions& options, const CaptureSummary& s
         std::printf("periodica-capture: wrote %lld frames (positions %d-%d, %.2f s at %d fps)%s and sound.wav "
                     "to %s in %.1f s\n",
                     static_cast<long long>(summary.frames_written), summary.first_position, summary.last_position,
-                    static_cast<double>(summary.sound_samples) / 44100.0, options.fps,
+                    static_cast<double>(summary.sound_samples) / kSampleRate, options.fps,
                     options.mp4 ? " as capture.mp4" : "", options.out_dir.c_str(), wall_seconds);
     }
 }
@@ -148,11 +150,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "periodica-capture: cannot create the directory %s\n", options.out_dir.c_str());
         return 1;
     }
-    set_viewport_scale(options.width, options.height);
     if (!create_capture_context(options.width, options.height, &error)) {
         std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
         return 1;
     }
+    install_capture_clock();
     if (!start_demo(options)) return 1;
 
     const auto started = std::chrono::steady_clock::now();

@@ -16,7 +16,7 @@
 #include "tools/capture/capture_profile.h"
 #include "tools/capture/capture_progress.h"
 #include "tools/capture/capture_ticks.h"
-#include "tools/capture/capture_wav.h"
+#include "tools/common/wav_file.h"
 
 // Live, the start-up wait would spin for ever; here ten seconds of sound
 // without a first row means the song can't be played.
@@ -121,7 +121,7 @@ static bool open_outputs(const CaptureOptions& options, CaptureOutputs* out)
     profile_init(&out->profile);
     if (options.profile || !options.frames_at.empty()) return true;
     const std::string wav_path = options.out_dir + "/sound.wav";
-    if (!wav_open(&out->wav, wav_path.c_str())) {
+    if (!wav_open(&out->wav, wav_path.c_str(), static_cast<int32_t>(kSampleRate), 16)) {
         std::fprintf(stderr, "periodica-capture: cannot create %s\n", wav_path.c_str());
         return false;
     }
@@ -241,7 +241,7 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary)
         capture_clock_set(static_cast<double>(frame - first_frame) / options.fps, position);
         if (options.profile) glFinish();
         const auto started = std::chrono::steady_clock::now();
-        draw_frame(static_cast<double>(static_cast<uint32_t>(position)));
+        draw_frame(static_cast<double>(static_cast<uint32_t>(position)), options.width, options.height);
         ++summary->frames_drawn;
         if (options.profile) {
             glFinish();

@@ -4,8 +4,12 @@
 #pragma once
 #include <cstdint>
 
-constexpr int64_t kSampleRate = 44100;
-constexpr int64_t kSamplesPerTick = 882;  // 44100 Hz at 50 ticks per second
+#include "player/player.h"
+#include "sound/sound_device.h"
+
+// The capture plays the demo's 16-bit 44.1 kHz sound.
+constexpr int64_t kSampleRate = sound_mode_rate(2);
+constexpr int64_t kSamplesPerTick = kSampleRate / kTicksPerSecond;
 constexpr int64_t kTickHistory = 256;     // far more than one sound request runs ahead
 
 // Output sample at which frame k stands (sample 0 = start of playback).

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tools/soundtrack_song.h"
+#include "tools/soundtrack/soundtrack_song.h"
 
 namespace {
 

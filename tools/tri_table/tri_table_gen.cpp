@@ -202,7 +202,7 @@ static std::vector<int> make_row(int case_index)
 
 int main()
 {
-    std::printf("// Marching-cubes triangles per case, made by tools/tri_table_gen.cpp.\n");
+    std::printf("// Marching-cubes triangles per case, made by tools/tri_table/tri_table_gen.cpp.\n");
     std::printf("// Case bit n is set when corner n is above the level; each triangle's\n");
     std::printf("// right-hand normal points toward the corners at or below it.\n");
     std::printf("#include \"gfx/effects/effects.h\"\n\n");

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "tools/soundtrack_song.h"
+#include "tools/soundtrack/soundtrack_song.h"
 
 // Channel roles. The accent (crash) sits on the top channel while the kick
 // plays and on the drum channel in the parts without kick.

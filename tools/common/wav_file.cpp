@@ -1,4 +1,4 @@
-#include "tools/capture/capture_wav.h"
+#include "tools/common/wav_file.h"
 
 static void put_u32(uint8_t* at, uint32_t value)
 {
@@ -11,32 +11,37 @@ static void put_u16(uint8_t* at, uint16_t value)
     at[1] = static_cast<uint8_t>(value >> 8);
 }
 
-void wav_header(uint8_t header[44], uint64_t count)
+void wav_header(uint8_t header[kWavHeaderSize], int32_t rate, int32_t bits, uint64_t count)
 {
-    const uint32_t data_bytes = static_cast<uint32_t>(count * 2);
+    const uint32_t bytes_per_sample = static_cast<uint32_t>(bits / 8);
+    const uint32_t data_bytes = static_cast<uint32_t>(count * bytes_per_sample);
     const uint8_t tags[][4] = {{'R', 'I', 'F', 'F'}, {'W', 'A', 'V', 'E'}, {'f', 'm', 't', ' '}, {'d', 'a', 't', 'a'}};
     for (int i = 0; i < 4; ++i) header[i] = tags[0][i];
     put_u32(header + 4, 36 + data_bytes);
     for (int i = 0; i < 4; ++i) header[8 + i] = tags[1][i];
     for (int i = 0; i < 4; ++i) header[12 + i] = tags[2][i];
-    put_u32(header + 16, 16);         // PCM format chunk size
-    put_u16(header + 20, 1);          // PCM
-    put_u16(header + 22, 1);          // mono
-    put_u32(header + 24, 44100);      // samples per second
-    put_u32(header + 28, 44100 * 2);  // bytes per second
-    put_u16(header + 32, 2);          // bytes per frame
-    put_u16(header + 34, 16);         // bits per sample
+    put_u32(header + 16, 16);  // PCM format chunk size
+    put_u16(header + 20, 1);   // PCM
+    put_u16(header + 22, 1);   // mono
+    put_u32(header + 24, static_cast<uint32_t>(rate));
+    put_u32(header + 28, static_cast<uint32_t>(rate) * bytes_per_sample);  // bytes per second
+    put_u16(header + 32, static_cast<uint16_t>(bytes_per_sample));         // bytes per frame
+    put_u16(header + 34, static_cast<uint16_t>(bits));
     for (int i = 0; i < 4; ++i) header[36 + i] = tags[3][i];
     put_u32(header + 40, data_bytes);
 }
 
-bool wav_open(WavWriter* wav, const char* path)
+bool wav_open(WavWriter* wav, const char* path, int32_t rate, int32_t bits)
 {
     *wav = WavWriter{};
+    wav->rate = rate;
+    wav->bits = bits;
     wav->file = std::fopen(path, "wb");
     if (!wav->file) return false;
-    uint8_t header[44];
-    wav_header(header, 0);
+    // Long renders write many small pieces.
+    std::setvbuf(wav->file, nullptr, _IOFBF, 1 << 20);
+    uint8_t header[kWavHeaderSize];
+    wav_header(header, rate, bits, 0);
     wav->failed = std::fwrite(header, 1, sizeof header, wav->file) != sizeof header;
     return true;
 }
@@ -55,11 +60,19 @@ void wav_append(WavWriter* wav, const int16_t* samples, size_t count)
     wav->samples += count;
 }
 
+void wav_append_bytes(WavWriter* wav, const uint8_t* bytes, size_t count)
+{
+    if (!wav->file) return;
+    const size_t size = count * static_cast<size_t>(wav->bits / 8);
+    if (std::fwrite(bytes, 1, size, wav->file) != size) wav->failed = true;
+    wav->samples += count;
+}
+
 bool wav_close(WavWriter* wav)
 {
     if (!wav->file) return false;
-    uint8_t header[44];
-    wav_header(header, wav->samples);
+    uint8_t header[kWavHeaderSize];
+    wav_header(header, wav->rate, wav->bits, wav->samples);
     if (std::fseek(wav->file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, wav->file) != sizeof header)
         wav->failed = true;
     if (std::fclose(wav->file) != 0) wav->failed = true;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "gfx/effects/flash_tables.h"
-#include "tools/soundtrack_score.h"
+#include "tools/soundtrack/soundtrack_score.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The middle and the end of the piece: four sections of distinct texture
 // (pluck groove, gated pad, chip-chord lead, broken beat), the finale and
 // the outro that fades to silence.
-#include "tools/soundtrack_score.h"
+#include "tools/soundtrack/soundtrack_score.h"
 
 namespace {
 

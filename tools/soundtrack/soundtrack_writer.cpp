@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/soundtrack_song.h"
+#include "tools/soundtrack/soundtrack_song.h"
 
 namespace {
 

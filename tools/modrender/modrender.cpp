@@ -3,7 +3,8 @@
 // Renders a module to a mono WAV file with the demo's own loader, replay
 // routine, mixer and audio callback, in the demo's 2048-sample requests, so
 // the samples are the bytes the demo hands SDL from the start of playback.
-// Without --seconds it renders one pass of the song (at most 20 minutes).
+// Without --seconds it renders one pass of the song (at most 20 minutes): up
+// to where it goes back to a row it has played, or where it stops (speed 0).
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,18 +16,18 @@
 #include <cstring>
 #include <vector>
 
+#include "app/startup.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
-#include "tools/modrender_wav.h"
+#include "tools/common/wav_file.h"
 
 // The demo's module buffer; a file that fits is read into one of this size.
-constexpr size_t kDemoBufferSize = 300000;
+constexpr size_t kDemoBufferSize = kModuleBufferSize;
 // Zero bytes after a larger file, as the demo's buffer has after a short one.
 constexpr size_t kExtraPadding = 4096;
 // Nothing a MOD file can describe comes near this.
 constexpr long kLargestModule = 16L * 1024 * 1024;
 constexpr int32_t kRequestSamples = 2048;
-constexpr int32_t kTicksPerSecond = 50;
 constexpr double kLongestSeconds = 10000.0;
 constexpr int64_t kPassCapSeconds = 20 * 60;
 
@@ -115,20 +116,35 @@ static int read_module(const char* path, std::vector<uint8_t>* buffer)
 }
 
 // One pass ends where a new order position starts at a row already played
-// at that position. Pattern loops stay within one position, so they never
-// end it.
-static bool rows_played[128][64];
-static uint64_t first_tick = 0;
-static int64_t pass_end_tick = -1;  // index of the tick that would repeat
+// at that position (pattern loops stay within one position, so they never
+// end it), or after the tick at which the song froze (speed 0: the row
+// stands for ever).
+struct PassTracker {
+    bool rows_played[128][64];
+    int64_t ticks = 0;          // ticks seen since the module was loaded
+    int64_t end_tick = -1;      // index of the first tick not in the pass
+    int32_t frozen_at = -1;     // position where the song froze, -1 if it didn't
+};
+static PassTracker pass;
 
-static void observe_row(int32_t order_pos, int32_t row, int32_t new_order)
+static void observe_tick(const TickReport& report)
 {
-    if (pass_end_tick >= 0 || order_pos < 0 || order_pos >= 128 || row < 0 || row >= 64) return;
-    if (new_order && rows_played[order_pos][row]) {
-        pass_end_tick = static_cast<int64_t>(pt_tick_count - 1 - first_tick);
+    const int64_t tick = pass.ticks++;
+    if (pass.end_tick >= 0) return;
+    if (replay.player.speed == 0) {
+        pass.end_tick = tick + 1;
+        pass.frozen_at = report.order_pos * 100 + report.row;
         return;
     }
-    rows_played[order_pos][row] = true;
+    if (!report.row_started) return;
+    const int32_t order_pos = report.started_order_pos;
+    const int32_t row = report.started_row;
+    if (order_pos < 0 || order_pos >= 128 || row < 0 || row >= 64) return;
+    if (report.new_order && pass.rows_played[order_pos][row]) {
+        pass.end_tick = tick;
+        return;
+    }
+    pass.rows_played[order_pos][row] = true;
 }
 
 static void show_progress(int64_t samples, int32_t rate, bool done)
@@ -139,7 +155,7 @@ static void show_progress(int64_t samples, int32_t rate, bool done)
 
 // Renders into the open file after its header; the number of samples
 // written, or -1 on a write error.
-static int64_t render(FILE* out, const RenderOptions& options, int32_t rate)
+static int64_t render(WavWriter* out, const RenderOptions& options, int32_t rate)
 {
     const int32_t bytes_per_sample = options.mode == 2 ? 2 : 1;
     const int32_t slice = rate / kTicksPerSecond;
@@ -152,11 +168,11 @@ static int64_t render(FILE* out, const RenderOptions& options, int32_t rate)
     auto last_shown = std::chrono::steady_clock::now();
     while (written < limit) {
         audio_callback(nullptr, request, kRequestSamples * bytes_per_sample);
-        if (one_pass && pass_end_tick >= 0) limit = std::min(limit, pass_end_tick * slice);
+        if (one_pass && pass.end_tick >= 0) limit = std::min(limit, pass.end_tick * slice);
         const int64_t take = std::min<int64_t>(kRequestSamples, limit - written);
         if (take <= 0) break;
-        const size_t bytes = static_cast<size_t>(take) * bytes_per_sample;
-        if (std::fwrite(request, 1, bytes, out) != bytes) return -1;
+        wav_append_bytes(out, request, static_cast<size_t>(take));
+        if (out->failed) return -1;
         written += take;
         // The clock is read every 64 requests; the line is redrawn at most 10 times a second.
         if (progress && ++requests % 64 == 0) {
@@ -171,10 +187,11 @@ static int64_t render(FILE* out, const RenderOptions& options, int32_t rate)
     return written;
 }
 
-static int fail_output(FILE* out, const char* path)
+static int fail_output(WavWriter* out, const char* path)
 {
     std::fprintf(stderr, "modrender: %s: cannot be written: %s\n", path, std::strerror(errno));
-    if (out) std::fclose(out);
+    if (out->file) std::fclose(out->file);
+    out->file = nullptr;
     std::remove(path);
     return 1;
 }
@@ -187,31 +204,27 @@ int main(int argc, char** argv)
     if (!read_module(options.in_path, &module)) return 1;
 
     // The device first: its init clears the sample slots the loader fills.
-    install_offline_device(options.mode, kTicksPerSecond);
+    install_offline_device(options.mode, kTicksPerSecond, pt_tick);
     if (!pt_load(module.data(), module.size())) {
         std::fprintf(stderr, "modrender: %s: %s\n", options.in_path, last_error);
         return 1;
     }
-    first_tick = pt_tick_count;
-    pt_row_observer = observe_row;
+    pt_tick_observer = observe_tick;
 
-    FILE* out = std::fopen(options.out_path, "wb");
-    if (!out) return fail_output(nullptr, options.out_path);
-    static char out_buffer[1 << 20];
-    std::setvbuf(out, out_buffer, _IOFBF, sizeof out_buffer);
-    const int32_t rate = options.mode == 2 ? 44100 : 22050;
+    const int32_t rate = sound_mode_rate(options.mode);
     const int32_t bits = options.mode == 2 ? 16 : 8;
+    WavWriter out;
+    if (!wav_open(&out, options.out_path, rate, bits)) return fail_output(&out, options.out_path);
 
     const auto started = std::chrono::steady_clock::now();
-    if (!wav_write_header(out, rate, bits, 0)) return fail_output(out, options.out_path);
-    const int64_t samples = render(out, options, rate);
-    if (samples < 0) return fail_output(out, options.out_path);
-    const uint32_t data_bytes = static_cast<uint32_t>(samples * (bits / 8));
-    if (std::fseek(out, 0, SEEK_SET) != 0 || !wav_write_header(out, rate, bits, data_bytes))
-        return fail_output(out, options.out_path);
-    if (std::fclose(out) != 0) return fail_output(nullptr, options.out_path);
+    const int64_t samples = render(&out, options, rate);
+    if (samples < 0) return fail_output(&out, options.out_path);
+    if (!wav_close(&out)) return fail_output(&out, options.out_path);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
+    if (options.seconds == 0.0 && pass.frozen_at >= 0)
+        std::fprintf(stderr, "modrender: the song stops at position %d (speed 0); the pass ends there\n",
+                     pass.frozen_at);
     const double seconds = static_cast<double>(samples) / rate;
     std::printf("modrender: %.2f s of audio rendered in %.3f s (%.1fx realtime)\n", seconds, elapsed,
                 elapsed > 0.0 ? seconds / elapsed : 0.0);

@@ -3,7 +3,7 @@
 // source, so every build writes the same bytes.
 #include <cstdio>
 
-#include "tools/soundtrack_song.h"
+#include "tools/soundtrack/soundtrack_song.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
 // The first third of the piece: the intro that builds from a pad and plucks,
 // the syncopated first drop, and the breakdown that winds back up.
-#include "tools/soundtrack_score.h"
+#include "tools/soundtrack/soundtrack_score.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 struct PictureEntry {
     const char* file_name;

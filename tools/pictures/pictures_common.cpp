@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 Image make_image(int width, int height)
 {

@@ -5,7 +5,7 @@
 
 #include <jpeglib.h>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 int write_jpeg(const char* path, const Image& image, int quality)
 {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 static constexpr float kPi = 3.14159265359f;
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 // Night-to-fire ramp for the plasma, t in 0..1.
 static Colour plasma_ramp(float t)

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "tools/pictures_image.h"
+#include "tools/pictures/pictures_image.h"
 
 static constexpr const char* kTitle = "PERIODICA";
 static constexpr int kTitleCell = 9;

@@ -1,4 +1,0 @@
-# modrender: renders a MOD file to a WAV file through the demo's own loader,
-# replay routine, mixer and audio callback, without SDL.
-add_executable(modrender ${CMAKE_CURRENT_LIST_DIR}/modrender.cpp ${CMAKE_CURRENT_LIST_DIR}/modrender_wav.cpp)
-target_link_libraries(modrender PRIVATE player sound)
