@@ -153,23 +153,23 @@ static void convert_8_bit(uint8_t* output, const int32_t* accumulator, int32_t c
 
 void mix_samples(uint8_t* output, int32_t count, int32_t sixteen_bit)
 {
-    int32_t voices = channel_count;
-    if (voices < 0) voices = 0;
-    if (voices > kVoiceCount) voices = kVoiceCount;
+    int32_t mixed = voices.channel_count;
+    if (mixed < 0) mixed = 0;
+    if (mixed > kVoiceCount) mixed = kVoiceCount;
 
-    for (int32_t i = 0; i < voices; ++i) latch_voice(&mixer_voices[i], &player_voices[i]);
+    for (int32_t i = 0; i < mixed; ++i) latch_voice(&voices.mixer_voices[i], &voices.player_voices[i]);
 
     // Which voices play and how loud is decided once per call, as if the
     // whole request fitted the accumulator; a larger request is then mixed
     // piece by piece with the same decisions.
     bool active[kVoiceCount];
     uint32_t amplitudes[kVoiceCount];
-    for (int32_t i = 0; i < voices; ++i) {
-        const Voice& voice = mixer_voices[i];
+    for (int32_t i = 0; i < mixed; ++i) {
+        const Voice& voice = voices.mixer_voices[i];
         // A skipped voice is not advanced: it resumes where it stopped.
         active[i] = voice.length != 0 && voice.volume != 0;
         // volume * master * 255 / 8064, truncated: 129 at 64 and 64.
-        amplitudes[i] = voice.volume * static_cast<uint32_t>(master_volume) * 255u / 8064u;
+        amplitudes[i] = voice.volume * static_cast<uint32_t>(voices.master_volume) * 255u / 8064u;
     }
 
     const int32_t bytes_per_sample = sixteen_bit != 0 ? 2 : 1;
@@ -177,8 +177,8 @@ void mix_samples(uint8_t* output, int32_t count, int32_t sixteen_bit)
     while (done < count) {
         const int32_t piece = count - done < kMixAccumulatorSize ? count - done : kMixAccumulatorSize;
         std::memset(mix_accumulator, 0, sizeof(int32_t) * static_cast<size_t>(piece));
-        for (int32_t i = 0; i < voices; ++i) {
-            if (active[i]) mix_voice(&mixer_voices[i], mix_accumulator, piece, amplitudes[i]);
+        for (int32_t i = 0; i < mixed; ++i) {
+            if (active[i]) mix_voice(&voices.mixer_voices[i], mix_accumulator, piece, amplitudes[i]);
         }
         uint8_t* out = output + static_cast<size_t>(done) * bytes_per_sample;
         if (sixteen_bit != 0) {

@@ -4,13 +4,7 @@
 
 #include <cmath>
 
-SampleSlot sample_slots[kVoiceCount];
-Voice player_voices[kVoiceCount];
-Voice mixer_voices[kVoiceCount];
-Voice* current_voice = nullptr;
-int32_t mixer_rate = 44100;
-int32_t master_volume = 63;
-int32_t channel_count = 4;
+VoiceState voices;
 
 // Amiga PAL clock constant: period p plays at 3546836 / p sample bytes per second.
 static constexpr int32_t kAmigaClock = 3546836;
@@ -20,7 +14,7 @@ void register_sample(int32_t slot, const int8_t* data, uint32_t length, uint32_t
 {
     // An out-of-range slot would write outside the registry; ignore it.
     if (slot < 0 || slot >= kVoiceCount) return;
-    SampleSlot& entry = sample_slots[slot];
+    SampleSlot& entry = voices.sample_slots[slot];
     entry.data = data;
     entry.length = length;
     entry.loop_start = loop_start;
@@ -33,35 +27,35 @@ void set_channel_count(int32_t count)
     // The mixer indexes the voice arrays with it, so keep it inside them.
     if (count < 0) count = 0;
     if (count > kVoiceCount) count = kVoiceCount;
-    channel_count = count;
+    voices.channel_count = count;
 }
 
 void select_voice(int32_t index)
 {
     if (index < 0 || index >= kVoiceCount) return;
-    current_voice = &player_voices[index];
+    voices.current_voice = &voices.player_voices[index];
 }
 
 void set_sample(int32_t slot)
 {
-    if (!current_voice || slot < 0 || slot >= kVoiceCount) return;
-    const SampleSlot& entry = sample_slots[slot];
+    if (!voices.current_voice || slot < 0 || slot >= kVoiceCount) return;
+    const SampleSlot& entry = voices.sample_slots[slot];
     // Position, step, volume, pan and flags stay: a playing voice carries on
     // at its position in the new data.
-    current_voice->sample_slot = slot;
-    current_voice->data = entry.data;
-    current_voice->loop_start = entry.loop_start;
-    current_voice->loop_end = entry.loop_end;
-    current_voice->looping = static_cast<uint32_t>(entry.looping);
-    current_voice->length = entry.length;
+    voices.current_voice->sample_slot = slot;
+    voices.current_voice->data = entry.data;
+    voices.current_voice->loop_start = entry.loop_start;
+    voices.current_voice->loop_end = entry.loop_end;
+    voices.current_voice->looping = static_cast<uint32_t>(entry.looping);
+    voices.current_voice->length = entry.length;
 }
 
 void set_period(int32_t period)
 {
-    if (!current_voice) return;
-    Voice& voice = *current_voice;
-    if (period != 0 && mixer_rate != 0) {
-        const double x = (1.0 / (static_cast<double>(period) * static_cast<double>(mixer_rate))) *
+    if (!voices.current_voice) return;
+    Voice& voice = *voices.current_voice;
+    if (period != 0 && voices.mixer_rate != 0) {
+        const double x = (1.0 / (static_cast<double>(period) * static_cast<double>(voices.mixer_rate))) *
                          static_cast<double>(kAmigaClock);
         double whole = 0.0;
         const double fraction = std::modf(x, &whole);
@@ -69,7 +63,7 @@ void set_period(int32_t period)
         const int32_t fraction24 = static_cast<int32_t>(fraction * 16777216.0);
         voice.step_fraction = static_cast<uint32_t>(fraction24) << 8;
         // The integer part comes from two truncating divisions, not from x.
-        voice.step = kAmigaClock / period / mixer_rate;
+        voice.step = kAmigaClock / period / voices.mixer_rate;
     } else {
         voice.step = 0;
         voice.step_fraction = 0;
@@ -79,20 +73,20 @@ void set_period(int32_t period)
 
 void set_volume(int32_t volume)
 {
-    if (!current_voice) return;
-    current_voice->volume = static_cast<uint32_t>(volume);
+    if (!voices.current_voice) return;
+    voices.current_voice->volume = static_cast<uint32_t>(volume);
 }
 
 void set_panning(int32_t pan)
 {
-    if (!current_voice) return;
-    current_voice->pan = static_cast<uint32_t>(pan);
+    if (!voices.current_voice) return;
+    voices.current_voice->pan = static_cast<uint32_t>(pan);
 }
 
 void trigger(uint32_t offset)
 {
-    if (!current_voice) return;
-    Voice& voice = *current_voice;
+    if (!voices.current_voice) return;
+    Voice& voice = *voices.current_voice;
     // An offset past the loop end plays the sample out once; the loop comes
     // back only with the next set_sample. This holds even when the voice is
     // not restarted below.
@@ -106,7 +100,7 @@ void trigger(uint32_t offset)
 
 void set_master_volume(int32_t volume)
 {
-    master_volume = volume < 253 ? volume : 252;
+    voices.master_volume = volume < 253 ? volume : 252;
 }
 
 static void clear_voice(Voice& voice)
@@ -130,11 +124,11 @@ static void clear_voice(Voice& voice)
 
 void init_voices(int32_t rate)
 {
-    mixer_rate = rate;
+    voices.mixer_rate = rate;
     for (int i = 0; i < kVoiceCount; ++i) {
-        clear_voice(player_voices[i]);
-        clear_voice(mixer_voices[i]);
-        sample_slots[i] = SampleSlot{nullptr, 0, 0, 0, 0};
+        clear_voice(voices.player_voices[i]);
+        clear_voice(voices.mixer_voices[i]);
+        voices.sample_slots[i] = SampleSlot{nullptr, 0, 0, 0, 0};
     }
 }
 

@@ -32,13 +32,18 @@ struct Voice {
 
 constexpr int kVoiceCount = 32;
 
-extern SampleSlot sample_slots[kVoiceCount];
-extern Voice player_voices[kVoiceCount];
-extern Voice mixer_voices[kVoiceCount];
-extern Voice* current_voice;
-extern int32_t mixer_rate;      // output samples per second
-extern int32_t master_volume;   // 0..252
-extern int32_t channel_count;   // voices latched and mixed
+// Everything the voice operations and the mixer remember, in one record:
+// `voices = VoiceState{}` is the state before any device was installed.
+struct VoiceState {
+    SampleSlot sample_slots[kVoiceCount] = {};
+    Voice player_voices[kVoiceCount] = {};
+    Voice mixer_voices[kVoiceCount] = {};
+    Voice* current_voice = nullptr;  // target of the voice operations
+    int32_t mixer_rate = 44100;      // output samples per second
+    int32_t master_volume = 63;      // 0..252
+    int32_t channel_count = 4;       // voices latched and mixed
+};
+extern VoiceState voices;
 
 // The nine voice operations installed into the SoundDevice table.
 void register_sample(int32_t slot, const int8_t* data, uint32_t length,

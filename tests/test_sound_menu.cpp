@@ -47,7 +47,7 @@ static MenuRun run_menu(const std::string& input)
     sound_mode = 0;
     device_name = "";
     device_error = "";
-    master_volume = 63;
+    voices.master_volume = 63;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     MenuRun run;
@@ -61,7 +61,7 @@ static void expect_complete_table()
 {
     void* const* slot = reinterpret_cast<void* const*>(&sound_device);
     for (size_t i = 0; i < sizeof(SoundDevice) / sizeof(void*); ++i) EXPECT_NE(slot[i], nullptr) << "slot " << i;
-    EXPECT_EQ(master_volume, 64);
+    EXPECT_EQ(voices.master_volume, 64);
 }
 
 static void expect_silent_fallback(const MenuRun& run)
@@ -114,7 +114,7 @@ TEST(DeviceMenu, UnopenableAudioFallsBackToSilence)
 TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRate)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    mixer_rate = 44100;
+    voices.mixer_rate = 44100;
     const MenuRun run = run_menu("1\n");
     SDL_CloseAudio();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -123,7 +123,7 @@ TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRate)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(sound_mode, 1);
     EXPECT_EQ(device_rate, 22050);
-    EXPECT_EQ(mixer_rate, 22050);  // the device's init ran
+    EXPECT_EQ(voices.mixer_rate, 22050);  // the device's init ran
     EXPECT_STREQ(device_name, "SDL audio");
     expect_complete_table();
 }

@@ -103,9 +103,9 @@ TEST(Mixer, OneShotEndParksOnTheFirstSampleUntilAPeriodMovesIt)
     reset_mixer(32);
     start_voice(0, 2, 1, 1, 13);  // length 16, data[i] = i + 1
     EXPECT_EQ(mix16(5), (std::vector<int16_t>{15, 16, 1, 1, 1}));
-    EXPECT_EQ(mixer_voices[0].volume, 0u);
-    EXPECT_EQ(mixer_voices[0].step_fraction, 0u);
-    EXPECT_EQ(mixer_voices[0].step, 0);
+    EXPECT_EQ(voices.mixer_voices[0].volume, 0u);
+    EXPECT_EQ(voices.mixer_voices[0].step_fraction, 0u);
+    EXPECT_EQ(voices.mixer_voices[0].step, 0);
     // The next latch brings the volume back; position and step stay parked.
     EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 1, 1}));
     set_period(1);  // no trigger: plays on from index 0

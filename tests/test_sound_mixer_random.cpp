@@ -87,7 +87,7 @@ TEST(MixerAgainstReference, WholeRequestsWithPlayerChangesBetweenThem)
         for (int32_t i = 0; i < channels; ++i) {
             if (rng() % 3 != 0) continue;  // leave some voices as they play
             const Voice fresh = random_voice(rng);
-            Voice& p = player_voices[i];
+            Voice& p = voices.player_voices[i];
             p.data = fresh.data;
             p.length = fresh.length;
             p.loop_start = fresh.loop_start;
@@ -101,19 +101,19 @@ TEST(MixerAgainstReference, WholeRequestsWithPlayerChangesBetweenThem)
         // Mostly callback-sized requests, some larger than the accumulator.
         const int32_t count = static_cast<int32_t>(rng() % 8 == 0 ? 20000 + rng() % 40000 : rng() % 2100);
         const bool sixteen_bit = rng() % 2 != 0;
-        std::memcpy(player_copy, player_voices, sizeof player_copy);
-        std::memcpy(mixer_copy, mixer_voices, sizeof mixer_copy);
+        std::memcpy(player_copy, voices.player_voices, sizeof player_copy);
+        std::memcpy(mixer_copy, voices.mixer_voices, sizeof mixer_copy);
         std::memset(expected, 0xA5, sizeof expected);
         std::memset(actual, 0xA5, sizeof actual);
-        reference_mix_samples(mixer_copy, player_copy, channels, master_volume, accumulator, expected, count,
+        reference_mix_samples(mixer_copy, player_copy, channels, voices.master_volume, accumulator, expected, count,
                               sixteen_bit);
         mix_samples(actual, count, sixteen_bit ? 1 : 0);
         // Same bytes, and nothing written past the request.
         ASSERT_EQ(0, std::memcmp(expected, actual, sizeof actual)) << "run " << run << " count " << count;
         for (int32_t i = 0; i < channels; ++i) {
-            expect_same_voice(mixer_voices[i], mixer_copy[i], run);
-            EXPECT_EQ(player_voices[i].new_note, 0);
-            EXPECT_EQ(player_voices[i].period_changed, 0);
+            expect_same_voice(voices.mixer_voices[i], mixer_copy[i], run);
+            EXPECT_EQ(voices.player_voices[i].new_note, 0);
+            EXPECT_EQ(voices.player_voices[i].period_changed, 0);
         }
         if (HasFailure()) return;
     }

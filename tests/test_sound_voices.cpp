@@ -8,26 +8,26 @@ TEST(SetPeriod, StepKeepsTwentyFourFractionBitsAndTruncatesTheIntegerPart)
     init_voices(22050);
     select_voice(0);
     set_period(428);
-    EXPECT_EQ(player_voices[0].step, 0);
-    EXPECT_EQ(player_voices[0].step_fraction, 1614167296u);
-    EXPECT_EQ(player_voices[0].period_changed, 1);
+    EXPECT_EQ(voices.player_voices[0].step, 0);
+    EXPECT_EQ(voices.player_voices[0].step_fraction, 1614167296u);
+    EXPECT_EQ(voices.player_voices[0].period_changed, 1);
 
     init_voices(44100);
     select_voice(3);
     set_period(28);
-    EXPECT_EQ(player_voices[3].step, 2);
-    EXPECT_EQ(player_voices[3].step_fraction, 3746917120u);
+    EXPECT_EQ(voices.player_voices[3].step, 2);
+    EXPECT_EQ(voices.player_voices[3].step_fraction, 3746917120u);
 
     for (int32_t period = 27; period <= 3628; period += 37) {
         set_period(period);
-        EXPECT_EQ(player_voices[3].step_fraction & 0xFFu, 0u) << period;
+        EXPECT_EQ(voices.player_voices[3].step_fraction & 0xFFu, 0u) << period;
         const double exact = 3546836.0 / (period * 44100.0);
-        const double packed = player_voices[3].step + player_voices[3].step_fraction / 4294967296.0;
+        const double packed = voices.player_voices[3].step + voices.player_voices[3].step_fraction / 4294967296.0;
         EXPECT_NEAR(packed, exact, 1.0 / 16777216.0) << period;
     }
     set_period(0);
-    EXPECT_EQ(player_voices[3].step, 0);
-    EXPECT_EQ(player_voices[3].step_fraction, 0u);
+    EXPECT_EQ(voices.player_voices[3].step, 0);
+    EXPECT_EQ(voices.player_voices[3].step_fraction, 0u);
 }
 
 TEST(MasterVolume, ClampsAbove252Only)
@@ -35,7 +35,7 @@ TEST(MasterVolume, ClampsAbove252Only)
     const int32_t cases[][2] = {{300, 252}, {253, 252}, {252, 252}, {64, 64}};
     for (const auto& c : cases) {
         set_master_volume(c[0]);
-        EXPECT_EQ(master_volume, c[1]) << c[0];
+        EXPECT_EQ(voices.master_volume, c[1]) << c[0];
     }
 }
 
@@ -60,38 +60,38 @@ TEST(Trigger, RestartsOnlyInsideTheSampleAndDropsTheLoopPastItsEnd)
 {
     init_voices(44100);
     select_voice(1);
-    player_voices[1].new_note = 0;
+    voices.player_voices[1].new_note = 0;
     trigger(0);  // no sample set: length 0, nothing happens
-    EXPECT_EQ(player_voices[1].new_note, 0);
+    EXPECT_EQ(voices.player_voices[1].new_note, 0);
 
     register_sample(5, kData, 40, 8, 30, 1);
     set_sample(5);
-    player_voices[1].position_fraction = 123;
+    voices.player_voices[1].position_fraction = 123;
     trigger(12);
-    EXPECT_EQ(player_voices[1].position, 12u);
-    EXPECT_EQ(player_voices[1].position_fraction, 0u);
-    EXPECT_EQ(player_voices[1].new_note, 1);
-    EXPECT_EQ(player_voices[1].looping, 1u);
+    EXPECT_EQ(voices.player_voices[1].position, 12u);
+    EXPECT_EQ(voices.player_voices[1].position_fraction, 0u);
+    EXPECT_EQ(voices.player_voices[1].new_note, 1);
+    EXPECT_EQ(voices.player_voices[1].looping, 1u);
 
     // Beyond the loop end and the length: loop dropped, voice not restarted.
-    player_voices[1].new_note = 0;
+    voices.player_voices[1].new_note = 0;
     trigger(50);
-    EXPECT_EQ(player_voices[1].looping, 0u);
-    EXPECT_EQ(player_voices[1].position, 12u);
-    EXPECT_EQ(player_voices[1].new_note, 0);
+    EXPECT_EQ(voices.player_voices[1].looping, 0u);
+    EXPECT_EQ(voices.player_voices[1].position, 12u);
+    EXPECT_EQ(voices.player_voices[1].new_note, 0);
     trigger(0);
-    EXPECT_EQ(player_voices[1].looping, 0u);  // stays dropped until set_sample
+    EXPECT_EQ(voices.player_voices[1].looping, 0u);  // stays dropped until set_sample
     set_sample(5);
-    EXPECT_EQ(player_voices[1].looping, 1u);
-    EXPECT_EQ(player_voices[1].sample_slot, 5);
-    EXPECT_EQ(player_voices[1].position, 0u);  // set_sample leaves the position alone
+    EXPECT_EQ(voices.player_voices[1].looping, 1u);
+    EXPECT_EQ(voices.player_voices[1].sample_slot, 5);
+    EXPECT_EQ(voices.player_voices[1].position, 0u);  // set_sample leaves the position alone
 }
 
 TEST(Latch, PositionAndStepStayTheMixersUntilThePlayerChangesThem)
 {
     init_voices(44100);
-    Voice& m = mixer_voices[0];
-    Voice& p = player_voices[0];
+    Voice& m = voices.mixer_voices[0];
+    Voice& p = voices.player_voices[0];
     select_voice(0);
     register_sample(1, kData, 64, 0, 63, 1);
     set_sample(1);
