@@ -9,7 +9,8 @@
 #include "player/player.h"
 #include "sound/sound_device.h"
 
-bool windowed_requested(int argc, char** argv)
+// True only for exactly one argument that is exactly "-w".
+static bool windowed_requested(int argc, char** argv)
 {
     return argc == 2 && std::strcmp(argv[1], "-w") == 0;
 }

@@ -7,9 +7,8 @@
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 
-// True only for exactly one argument that is exactly "-w".
-bool windowed_requested(int argc, char** argv);
-// SDL_OPENGL | SDL_HWSURFACE, plus SDL_FULLSCREEN unless windowed.
+// SDL_OPENGL | SDL_HWSURFACE, plus SDL_FULLSCREEN unless the command line
+// is exactly one argument "-w".
 uint32_t video_flags(int argc, char** argv);
 // The frame's projection and base model-view: the view spans x -1.33..1.33
 // and y -1..1 at the depth (z = -3) where the 2D effects draw.

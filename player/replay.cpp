@@ -131,7 +131,7 @@ static void start_cell(int32_t c, const uint8_t* cell)
 }
 
 // One tick's work; fills the parts of report that only it knows.
-static void run_tick(TickReport* report)
+static void play_tick(TickReport* report)
 {
     const uint32_t channels = replay.song.channels;
     // No module loaded (or a refused one): nothing to play.
@@ -168,7 +168,7 @@ static void run_tick(TickReport* report)
 void pt_tick()
 {
     TickReport report{};
-    run_tick(&report);
+    play_tick(&report);
     // Published once per tick, after the row's commands (jumps and breaks
     // among them) have had their say.
     publish_position();

@@ -16,7 +16,7 @@ static void init_for_device_rate()
     init_voices(device_rate);
 }
 
-void install_voice_operations()
+static void install_voice_operations()
 {
     sound_device.set_master_volume = set_master_volume;
     sound_device.register_sample = register_sample;
@@ -40,7 +40,7 @@ int install_nosound_device()
     return 1;
 }
 
-int open_sdl_audio(int32_t rate)
+static int open_sdl_audio(int32_t rate)
 {
     device_rate = rate;
     audio_request = SDL_AudioSpec{};

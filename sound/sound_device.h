@@ -52,8 +52,6 @@ extern const char* device_error;
 int select_sound_device();
 int install_nosound_device();                // always 1
 int install_sdl_audio_device(int32_t rate);  // 1, or 0 when SDL audio can't be opened
-int open_sdl_audio(int32_t rate);            // 1 when SDL_OpenAudio succeeded
-void install_voice_operations();
 
 // Starts the ticks of tick: unpauses SDL audio (modes 1, 2), whose callback
 // runs it, or starts a timer running timer_tick every 1000 / ticks_per_second
