@@ -3,7 +3,7 @@
 
 SoundDevice sound_device;
 int32_t sound_mode = 0;
-int32_t device_rate = 44100;
+int32_t device_rate = sound_mode_rate(2);
 std::atomic<int32_t> tick_rate{0};
 int32_t tick_interval = 0;
 const char* device_name = "";
