@@ -130,3 +130,27 @@ TEST(Mixer, EightBitOutputUsesTheTopBitsOfTheSum)
     start_voice(0, 4, 100, 1, 0);
     EXPECT_EQ(mix8(4), (std::vector<uint8_t>{129, 130, 131, 132}));
 }
+
+TEST(Mixer, MasterVolumeAbove252PlaysAs252)
+{
+    // volume 64: amplitude 510 at master 252, 512 at 253.
+    for (int32_t master : {252, 253, 1000}) {
+        reset_mixer(master);
+        start_voice(0, 3, 64, 0, 2);  // level -1
+        EXPECT_EQ(mix16(1), std::vector<int16_t>(1, -510)) << master;
+    }
+}
+
+// A voice given a sample and a period but never triggered plays from index 0
+// on; with no period it holds still.
+TEST(Mixer, UntriggeredVoiceStartsAtIndexZeroAndHoldsWithoutAPeriod)
+{
+    reset_mixer(32);
+    select_voice(0);
+    set_sample(4);
+    set_volume(1);
+    EXPECT_EQ(mix16(3), std::vector<int16_t>(3, 0));
+    EXPECT_EQ(voices.mixer_voices[0].position_fraction, 0u);
+    set_period(1);
+    EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 2, 3}));
+}
