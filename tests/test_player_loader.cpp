@@ -115,6 +115,9 @@ TEST(PlayerLoader, CellsAreConvertedInPlace)
     ASSERT_EQ(bytes[1085], 0x35);
     ASSERT_EQ(bytes[1086], 0x5C);
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
+    // The conversion stays inside the patterns: sample 1's bytes are as written.
+    ASSERT_EQ(recorded_samples.size(), 1u);
+    EXPECT_EQ(std::vector<int8_t>(recorded_samples[0].data, recorded_samples[0].data + 64), writer.samples[1].data);
     const uint8_t* cell = replay.song.patterns[0];
     EXPECT_EQ(cell[0], 0x15);
     EXPECT_EQ(cell[1], 72);
