@@ -102,37 +102,6 @@ TEST(PlayerLoader, LastPatternCountsEveryOrderEntryAndPlacesSamplesAfterIt)
     EXPECT_EQ(recorded_samples[0].data - base, 1084 + 6 * 1024);
 }
 
-TEST(PlayerLoader, EmptySamplesTakeNoBytesAndAreNotRegistered)
-{
-    ModWriter writer = basic_module();
-    writer.samples[2].data.clear();
-    writer.samples[3].data.assign(16, 3);
-    ASSERT_EQ(load_test_module(writer), 1);
-    ASSERT_EQ(recorded_samples.size(), 2u);
-    EXPECT_EQ(recorded_samples[0].slot, 1);
-    EXPECT_EQ(recorded_samples[1].slot, 3);
-    EXPECT_EQ(recorded_samples[1].data - recorded_samples[0].data, 64);
-    EXPECT_EQ(recorded_samples[1].length, 16u);
-}
-
-TEST(PlayerLoader, LoopFlagNeedsMoreThanOneWord)
-{
-    ModWriter writer = basic_module();
-    writer.samples[1].loop_start_words = 4;
-    writer.samples[1].loop_length_words = 1;
-    writer.samples[2] = {std::vector<int8_t>(64, 1), -1, 0, 64, 4, 2};
-    writer.samples[3] = {std::vector<int8_t>(64, 1), -1, 0, 64, 0, 0};
-    ASSERT_EQ(load_test_module(writer), 1);
-    ASSERT_EQ(recorded_samples.size(), 3u);
-    EXPECT_EQ(recorded_samples[0].looping, 0);
-    EXPECT_EQ(recorded_samples[0].loop_start, 8u);
-    EXPECT_EQ(recorded_samples[0].loop_end, 10u);
-    EXPECT_EQ(recorded_samples[1].looping, 1);
-    EXPECT_EQ(recorded_samples[1].loop_end, 12u);
-    EXPECT_EQ(recorded_samples[2].looping, 0);
-    EXPECT_EQ(recorded_samples[2].loop_end, 0u);
-}
-
 TEST(PlayerLoader, CellsAreConvertedInPlace)
 {
     ModWriter writer = basic_module();
@@ -146,6 +115,9 @@ TEST(PlayerLoader, CellsAreConvertedInPlace)
     ASSERT_EQ(bytes[1085], 0x35);
     ASSERT_EQ(bytes[1086], 0x5C);
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
+    // The conversion stays inside the patterns: sample 1's bytes are as written.
+    ASSERT_EQ(recorded_samples.size(), 1u);
+    EXPECT_EQ(std::vector<int8_t>(recorded_samples[0].data, recorded_samples[0].data + 64), writer.samples[1].data);
     const uint8_t* cell = replay.song.patterns[0];
     EXPECT_EQ(cell[0], 0x15);
     EXPECT_EQ(cell[1], 72);
@@ -193,56 +165,51 @@ TEST(PlayerLoader, RefusesModulesThatDoNotFitOrNamePatternsThatCannotExist)
     EXPECT_EQ(replay.song.song_length, 128);
 }
 
-TEST(PlayerLoader, SampleDataIsCutToTheBuffer)
+// Samples follow each other from the end of the patterns; a loop must be
+// more than one word, end inside the sample (or on the byte after it, when
+// that byte is in the buffer) and start inside it; data is cut to the buffer.
+TEST(PlayerLoader, SamplesAreRegisteredInsideTheBufferWithTheirLoops)
 {
     ModWriter writer = basic_module();
-    writer.samples[2].data.assign(100, 5);
-    writer.samples[3].data.assign(10, 5);
-    const std::vector<uint8_t> bytes = mw_build(writer);
-    const size_t sample2_start = 1084 + 1024 + 64;
-    ASSERT_EQ(load_test_bytes(bytes, sample2_start + 40), 1);
-    ASSERT_EQ(recorded_samples.size(), 2u);
-    EXPECT_EQ(recorded_samples[1].slot, 2);
-    EXPECT_EQ(recorded_samples[1].length, 40u);
-    EXPECT_EQ(replay.samples[2].length, 40u);
-    // Nothing is left for sample 3.
-    EXPECT_EQ(replay.samples[3].length, 0u);
-}
-
-TEST(PlayerLoader, LoopsStayReadableInsideTheBuffer)
-{
-    ModWriter writer = basic_module();
-    // Sample 1 (64 bytes): the usual loop ending exactly at the sample's end.
-    writer.samples[1].loop_start_words = 16;
+    writer.samples[1].loop_start_words = 16;  // to the sample's end
     writer.samples[1].loop_length_words = 16;
-    // Sample 2: loop end beyond the sample, brought to its end.
-    writer.samples[2] = {std::vector<int8_t>(32, 1), -1, 0, 64, 8, 100};
-    // Sample 3: loop start beyond the sample, loop dropped.
-    writer.samples[3] = {std::vector<int8_t>(32, 1), -1, 0, 64, 40, 4};
-    // Sample 4, the last one: loop to its end.
-    writer.samples[4] = {std::vector<int8_t>(32, 1), -1, 0, 64, 0, 16};
+    writer.samples[2].data.clear();  // empty: no bytes, not registered
+    writer.samples[3] = {std::vector<int8_t>(32, 1), -1, 0, 64, 8, 100};  // past the end
+    writer.samples[4] = {std::vector<int8_t>(32, 1), -1, 0, 64, 40, 4};   // starts past the end
+    writer.samples[5] = {std::vector<int8_t>(64, 1), -1, 0, 64, 4, 1};    // one word
+    writer.samples[6] = {std::vector<int8_t>(64, 1), -1, 0, 64, 8, 2};    // two words
+    writer.samples[7] = {std::vector<int8_t>(32, 1), -1, 0, 64, 0, 16};   // the last, to its end
     const std::vector<uint8_t> bytes = mw_build(writer);
-
-    // With zero padding after the file the byte past sample 4 exists: kept.
+    struct Expected {
+        int32_t slot;
+        size_t offset;
+        uint32_t length, loop_start, loop_end;
+        int32_t looping;
+    };
+    auto expect_registered = [&](const std::vector<Expected>& expected) {
+        ASSERT_EQ(recorded_samples.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); i++) {
+            const Registration& r = recorded_samples[i];
+            const Expected& e = expected[i];
+            EXPECT_EQ(r.slot, e.slot);
+            EXPECT_EQ(r.data - reinterpret_cast<int8_t*>(test_module_buffer.data()), 1084 + 1024 + e.offset) << e.slot;
+            EXPECT_EQ(r.length, e.length) << e.slot;
+            EXPECT_EQ(replay.samples[e.slot].length, e.length) << e.slot;
+            EXPECT_EQ(r.loop_start, e.loop_start) << e.slot;
+            EXPECT_EQ(r.loop_end, e.loop_end) << e.slot;
+            EXPECT_EQ(r.looping, e.looping) << e.slot;
+        }
+    };
+    // With zero padding after the file the byte past sample 7 exists.
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
-    ASSERT_EQ(recorded_samples.size(), 4u);
-    EXPECT_EQ(recorded_samples[0].loop_end, 64u);
-    EXPECT_EQ(recorded_samples[0].looping, 1);
-    EXPECT_EQ(recorded_samples[1].loop_start, 16u);
-    EXPECT_EQ(recorded_samples[1].loop_end, 32u);
-    EXPECT_EQ(recorded_samples[1].looping, 1);
-    EXPECT_EQ(recorded_samples[2].loop_end, 0u);
-    EXPECT_EQ(recorded_samples[2].looping, 0);
-    EXPECT_EQ(recorded_samples[3].loop_end, 32u);
-
-    // The buffer ends with sample 4: its loop must stop at its last byte.
+    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 32, 16, 32, 1}, {4, 96, 32, 0, 0, 0},
+                       {5, 128, 64, 8, 10, 0}, {6, 192, 64, 16, 20, 1}, {7, 256, 32, 0, 32, 1}});
+    // The buffer ends with sample 7: its loop stops at its last byte.
     ASSERT_EQ(load_test_bytes(bytes, bytes.size()), 1);
-    ASSERT_EQ(recorded_samples.size(), 4u);
-    EXPECT_EQ(recorded_samples[0].loop_end, 64u);  // the next sample's first byte
-    EXPECT_EQ(recorded_samples[3].loop_end, 31u);
-    EXPECT_EQ(recorded_samples[3].looping, 1);
-    for (const Registration& r : recorded_samples) {
-        const size_t offset = r.data - reinterpret_cast<int8_t*>(test_module_buffer.data());
-        EXPECT_LT(offset + std::max<size_t>(r.length - 1, r.loop_end), bytes.size()) << r.slot;
-    }
+    EXPECT_EQ(recorded_samples.back().loop_end, 31u);
+    EXPECT_EQ(recorded_samples.back().looping, 1);
+    // Cut inside sample 3: nothing is left for the later ones.
+    ASSERT_EQ(load_test_bytes(bytes, 1084 + 1024 + 64 + 20), 1);
+    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 20, 16, 19, 1}});
+    EXPECT_EQ(replay.samples[4].length, 0u);
 }

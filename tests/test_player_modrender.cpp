@@ -1,54 +1,27 @@
 // The offline renderer: refusals, output length, one pass of the song, and
 // bytes equal to the demo's audio callback driven directly.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "player/player.h"
 #include "sound/sound_device.h"
+#include "tests/test_files.h"
 #include "tests/test_player_support.h"
 
 #ifndef MODRENDER_PATH
 #error "MODRENDER_PATH must name the modrender binary (tests/player.cmake sets it)"
 #endif
 
-// Per process: ctest runs each test as its own process, several at a time.
-static std::string temp_path(const std::string& name)
-{
-    return ::testing::TempDir() + "modrender_test_" + std::to_string(getpid()) + "_" + name;
-}
-
-static void write_file(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-static std::vector<uint8_t> read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-static bool file_exists(const std::string& path) { return std::ifstream(path).good(); }
+static const std::string dir = scratch_dir("modrender");
+static std::string temp_path(const std::string& name) { return dir + "/" + name; }
 
 // Exit status of modrender with the arguments (its output goes to a log file).
 static int run_modrender(const std::string& arguments)
 {
-    const std::string command = std::string(MODRENDER_PATH) + " " + arguments + " >" +
-                                temp_path("log") + " 2>&1";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-static uint32_t le32(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+    return run_command(std::string(MODRENDER_PATH) + " " + arguments + " >" + temp_path("log") + " 2>&1");
 }
 
 // Two order positions of a sounding, looping sample.
@@ -75,8 +48,7 @@ TEST(Modrender, RefusesBadFilesWithoutWritingOutput)
     write_file(temp_path("unknown.mod"), mw_build(unknown));
     EXPECT_EQ(run_modrender(temp_path("unknown.mod") + " " + out), 1);
     EXPECT_FALSE(file_exists(out));
-    const std::vector<uint8_t> log = read_file(temp_path("log"));
-    EXPECT_NE(std::string(log.begin(), log.end()).find("unknown module type"), std::string::npos);
+    EXPECT_NE(read_text(temp_path("log")).find("unknown module type"), std::string::npos);
 
     // A file cut inside its header: the zero padding has no signature.
     std::vector<uint8_t> truncated = mw_build(song_module());
@@ -179,6 +151,5 @@ TEST(Modrender, OnePassEndsWhereTheSongFreezes)
     const std::string out = temp_path("frozen.wav");
     ASSERT_EQ(run_modrender(temp_path("frozen.mod") + " " + out), 0);
     EXPECT_EQ(read_file(out).size(), 44u + (5 * 6 + 1) * 882 * 2);
-    const std::vector<uint8_t> log = read_file(temp_path("log"));
-    EXPECT_NE(std::string(log.begin(), log.end()).find("stops at position 5 (speed 0)"), std::string::npos);
+    EXPECT_NE(read_text(temp_path("log")).find("stops at position 5 (speed 0)"), std::string::npos);
 }

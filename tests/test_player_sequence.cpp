@@ -1,5 +1,6 @@
 // Replay routine sequencing: ticks, rows, order positions, jumps, breaks,
-// loops, delays, speed, and the note steps at row start.
+// loops, delays, speed, seen through the player's tick observer; and the
+// note steps at row start.
 #include <gtest/gtest.h>
 
 #include "player/player.h"
@@ -21,179 +22,143 @@ static ModWriter module_with_patterns(int count)
     return writer;
 }
 
-TEST(PlayerSequence, FirstTickStartsRowZeroOfTheFirstOrderPosition)
+struct RowStart {
+    int32_t position;  // order_pos * 100 + row of the row started
+    int tick;          // counted from 0, the module's first tick
+    bool operator==(const RowStart&) const = default;
+};
+static std::vector<RowStart> starts;
+static int ticks_seen = 0;
+
+static void observe(const TickReport& report)
+{
+    if (report.row_started) starts.push_back({report.started_order_pos * 100 + report.started_row, ticks_seen});
+    ticks_seen++;
+    // The observer sees what the main thread reads.
+    EXPECT_EQ(report.order_pos * 100 + report.row, pt_song_position());
+}
+
+// Loads the module and runs ticks until count rows have started; their positions.
+static std::vector<int32_t> rows_played(const ModWriter& writer, size_t count, int tick_cap = 20000)
+{
+    EXPECT_EQ(load_test_module(writer), 1);
+    starts.clear();
+    ticks_seen = 0;
+    pt_tick_observer = observe;
+    while (starts.size() < count && ticks_seen < tick_cap) pt_tick();
+    pt_tick_observer = nullptr;
+    std::vector<int32_t> positions;
+    for (const RowStart& start : starts) positions.push_back(start.position);
+    return positions;
+}
+
+TEST(PlayerSequence, FirstTickStartsRowZeroWithEveryChannelSelectedInOrder)
 {
     ModWriter writer = basic_module();
     mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0, 0});
     ASSERT_EQ(load_test_module(writer), 1);
     EXPECT_EQ(position_now(), -37);
-    EXPECT_EQ(replay.player.speed, 6);
-    EXPECT_EQ(replay.player.tick, 5u);
-    const std::vector<C> calls = tick_channel(0);
+    EXPECT_EQ(tick_channel(0), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1},
+                                               {Op::Period, 428}, {Op::Trigger, 0}}));
     EXPECT_EQ(position_now(), 0);
-    EXPECT_EQ(replay.player.tick, 0u);
-    EXPECT_EQ(calls, (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1},
-                                     {Op::Period, 428}, {Op::Trigger, 0}}));
-    EXPECT_EQ(replay.channels[0].note, 36);
-    // Every channel is selected in order, even empty ones.
-    int selects = 0;
-    for (const C& call : recorded_calls) {
-        if (call.op == Op::Select) {
-            EXPECT_EQ(call.arg, selects);
-            selects++;
-        }
-    }
-    EXPECT_EQ(selects, 4);
+    std::vector<int64_t> selects;
+    for (const C& call : recorded_calls)
+        if (call.op == Op::Select) selects.push_back(call.arg);
+    EXPECT_EQ(selects, (std::vector<int64_t>{0, 1, 2, 3}));
 }
 
-TEST(PlayerSequence, RowsAdvanceEverySpeedTicksAndOrdersWrapToRestart)
+TEST(PlayerSequence, RowsEverySixTicksAndTheOrderWrapsToRestart)
 {
     ModWriter writer = module_with_patterns(3);
     writer.restart = 1;
-    ASSERT_EQ(load_test_module(writer), 1);
-    pt_tick();
-    EXPECT_EQ(ticks_to_next_row(), 6);
-    EXPECT_EQ(position_now(), 1);
-    // Skip to the end of order position 2.
-    while (position_now() != 263) pt_tick();
-    EXPECT_EQ(ticks_to_next_row(), 6);
-    EXPECT_EQ(position_now(), 100);  // restart 1, row 0
-    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1]);
+    const std::vector<int32_t> rows = rows_played(writer, 3 * 64 + 2);
+    EXPECT_EQ(rows[1], 1);
+    EXPECT_EQ(rows[64], 100);
+    EXPECT_EQ(rows[3 * 64 - 1], 263);
+    EXPECT_EQ(rows[3 * 64], 100);  // restart 1, row 0
+    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1] + 16);
+    for (size_t i = 0; i < starts.size(); i++) EXPECT_EQ(starts[i].tick, static_cast<int>(6 * i));
 
     // A restart at or beyond song_length replays that position for ever.
     writer.restart = 5;
     writer.order[5] = 2;
-    ASSERT_EQ(load_test_module(writer), 1);
-    while (position_now() != 263) pt_tick();
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 500);
+    const std::vector<int32_t> again = rows_played(writer, 5 * 64 + 1);
+    EXPECT_EQ(again[3 * 64], 500);
+    EXPECT_EQ(again[4 * 64], 500);
     EXPECT_EQ(replay.player.row_cells, replay.song.patterns[2]);
-    while (position_now() != 563) pt_tick();
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 500);
 }
 
-TEST(PlayerSequence, JumpsAndBreaks)
+TEST(PlayerSequence, JumpsBreaksAndLoops)
 {
-    ModWriter writer = module_with_patterns(4);
-    mw_set_cell(writer, 0, 2, 1, MwCell{0, 0, 0xD, 0x12});   // break to row 12
-    mw_set_cell(writer, 1, 13, 2, MwCell{0, 0, 0xB, 0x03});  // jump to position 3
-    mw_set_cell(writer, 3, 1, 0, MwCell{0, 0, 0xD, 0x70});   // row 70 does not exist
-    ASSERT_EQ(load_test_module(writer), 1);
-    pt_tick();
-    ticks_to_next_row();
-    // The break shows row 63 for the rest of its row.
-    EXPECT_EQ(ticks_to_next_row(), 6);
+    const struct {
+        std::vector<std::pair<int, MwCell>> cells;  // pattern * 100 + row, on channel 1
+        std::vector<int32_t> rows;
+    } cases[] = {
+        // Break to row 12, jump to position 3, a break to a row that does not
+        // exist (row 0 of the next), past the song to restart 2.
+        {{{2, {0, 0, 0xD, 0x12}}, {113, {0, 0, 0xB, 0x03}}, {301, {0, 0, 0xD, 0x70}}},
+         {0, 1, 2, 112, 113, 300, 301, 200, 201}},
+        {{{0, {0, 0, 0xD, 0x63}}}, {0, 163, 200}},
+        {{{0, {0, 0, 0xD, 0x64}}}, {0, 100, 101}},
+        {{{0, {0, 0, 0xD, 0x99}}}, {0, 100, 101}},
+        {{{0, {0, 0, 0xD, 0xFF}}}, {0, 100, 101}},
+        {{{0, {0, 0, 0xD, 0xA0}}}, {0, 100, 101}},
+        {{{0, {0, 0, 0xB, 0x40}}}, {0, 200, 201}},  // beyond the song: restart
+        // Pattern loop: E60 marks, E62 plays the rows twice more.
+        {{{8, {0, 0, 0xE, 0x60}}, {10, {0, 0, 0xE, 0x62}}},
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 8, 9, 10, 8, 9, 10, 11}},
+    };
+    for (const auto& c : cases) {
+        ModWriter writer = module_with_patterns(4);
+        for (const auto& [at, cell] : c.cells) mw_set_cell(writer, at / 100, at % 100, 1, cell);
+        writer.restart = 2;
+        EXPECT_EQ(rows_played(writer, c.rows.size()), c.rows);
+    }
+    // The break's row shows row 63 until the next row starts.
+    ModWriter writer = module_with_patterns(2);
+    mw_set_cell(writer, 0, 0, 1, MwCell{0, 0, 0xD, 0x12});
+    rows_played(writer, 1);
     EXPECT_EQ(position_now(), 63);
     EXPECT_EQ(replay.player.break_row, 12);
-    EXPECT_EQ(ticks_to_next_row(), 6);
-    EXPECT_EQ(position_now(), 112);
-    EXPECT_EQ(replay.player.break_row, 0);
-    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1] + 12 * 16);
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 263);  // row 13 jumped: order 3 - 1, row 63
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 300);
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 363);
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 0);  // past song_length to restart 0, at row 0 rather than 70
-    EXPECT_EQ(replay.player.row_cells, replay.song.patterns[0]);
 }
 
-TEST(PlayerSequence, BreakBeyondThePatternStartsAtRowZero)
+TEST(PlayerSequence, SpeedAndPatternDelaySetTheTicksOfARow)
 {
-    for (uint8_t param : {0x64, 0x99, 0xFF, 0xA0}) {
-        ModWriter writer = module_with_patterns(2);
-        mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xD, param});
-        ASSERT_EQ(load_test_module(writer), 1);
-        pt_tick();
-        ticks_to_next_row();
-        EXPECT_EQ(position_now(), 100) << int(param);
-        EXPECT_EQ(replay.player.row_cells, replay.song.patterns[1]);
+    const struct {
+        std::vector<MwCell> cells;  // row 0, channels 0 and 1
+        std::vector<int> ticks;     // of the first row starts
+    } cases[] = {
+        {{{0, 0, 0xF, 0x03}}, {0, 3, 6}},
+        {{{0, 0, 0xF, 0x20}}, {0, 6, 12}},  // 32 would be a tempo: ignored
+        {{{0, 0, 0xF, 0x1F}}, {0, 31, 62}},
+        {{{0, 0, 0xE, 0xE2}}, {0, 18, 24}},
+        {{{0, 0, 0xE, 0xE3}, {0, 0, 0xE, 0xE1}}, {0, 24, 30}},  // the largest count
+    };
+    for (const auto& c : cases) {
+        ModWriter writer = basic_module();
+        for (size_t ch = 0; ch < c.cells.size(); ch++) mw_set_cell(writer, 0, 0, static_cast<int>(ch), c.cells[ch]);
+        rows_played(writer, c.ticks.size());
+        std::vector<int> ticks;
+        for (const RowStart& start : starts) ticks.push_back(start.tick);
+        EXPECT_EQ(ticks, c.ticks);
     }
-    ModWriter writer = module_with_patterns(2);
-    mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xD, 0x63});
-    ASSERT_EQ(load_test_module(writer), 1);
-    pt_tick();
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 163);
-}
 
-TEST(PlayerSequence, PositionJumpBeyondSongLengthGoesToRestart)
-{
-    ModWriter writer = module_with_patterns(3);
-    writer.restart = 2;
-    mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xB, 0x40});
-    ASSERT_EQ(load_test_module(writer), 1);
-    pt_tick();
-    EXPECT_EQ(replay.player.order_pos, 0x3F);
-    ticks_to_next_row();
-    EXPECT_EQ(position_now(), 200);
-}
-
-TEST(PlayerSequence, PatternLoopRepeatsItsRows)
-{
-    ModWriter writer = basic_module();
-    mw_set_cell(writer, 0, 8, 1, MwCell{0, 0, 0xE, 0x60});
-    mw_set_cell(writer, 0, 10, 1, MwCell{0, 0, 0xE, 0x62});
-    ASSERT_EQ(load_test_module(writer), 1);
-    // The rows whose cells are played, by the row pointer.
-    std::vector<int32_t> rows;
-    pt_tick();
-    rows.push_back(static_cast<int32_t>((replay.player.row_cells - replay.song.patterns[0]) / 16));
-    while (rows.size() < 18) {
-        ticks_to_next_row();
-        rows.push_back(static_cast<int32_t>((replay.player.row_cells - replay.song.patterns[0]) / 16));
-    }
-    EXPECT_EQ(rows, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 8, 9, 10, 8, 9, 10, 11}));
-}
-
-TEST(PlayerSequence, PatternDelayRepeatsLaterTicksByTheLargestCount)
-{
+    // A delayed row repeats its later ticks (A01 slides 15 times), not its note.
     ModWriter writer = basic_module();
     mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0xE, 0xE2});
-    mw_set_cell(writer, 0, 0, 1, MwCell{0, 0, 0xA, 0x01});
-    ASSERT_EQ(load_test_module(writer), 1);
-    replay.samples[1].volume = 48;
-    // Channel 1 slides its volume down on every later tick.
-    replay.channels[1].volume = 40;
-    pt_tick();
-    std::vector<std::vector<C>> ticks;
-    for (int i = 0; i < 17; i++) ticks.push_back(tick_channel(0));
-    EXPECT_EQ(position_now(), 0);
-    for (int i = 0; i < 17; i++) EXPECT_TRUE(ticks[i].empty()) << i;  // no retrigger on delay slots
-    EXPECT_EQ(replay.channels[1].volume, 40 - 15);
-    EXPECT_EQ(ticks_to_next_row(), 1);
-    EXPECT_EQ(position_now(), 1);
-
-    ModWriter both = basic_module();
-    mw_set_cell(both, 0, 0, 0, MwCell{0, 0, 0xE, 0xE3});
-    mw_set_cell(both, 0, 0, 1, MwCell{0, 0, 0xE, 0xE1});
-    ASSERT_EQ(load_test_module(both), 1);
-    pt_tick();
-    EXPECT_EQ(ticks_to_next_row(), 24);
-}
-
-TEST(PlayerSequence, SpeedCommands)
-{
-    ModWriter writer = basic_module();
-    mw_set_cell(writer, 0, 0, 0, MwCell{0, 0, 0xF, 0x03});
-    mw_set_cell(writer, 0, 1, 0, MwCell{0, 0, 0xF, 0x20});  // 32: a tempo, ignored
-    mw_set_cell(writer, 0, 2, 0, MwCell{0, 0, 0xF, 0x1F});
-    mw_set_cell(writer, 0, 3, 0, MwCell{1, 428, 0xF, 0x00});
+    mw_set_cell(writer, 0, 0, 1, MwCell{1, 0, 0xA, 0x01});
     ASSERT_EQ(load_test_module(writer), 1);
     pt_tick();
-    EXPECT_EQ(ticks_to_next_row(), 3);
-    EXPECT_EQ(ticks_to_next_row(), 3);
-    EXPECT_EQ(replay.player.speed, 31);
-    EXPECT_EQ(ticks_to_next_row(), 31);
+    for (int i = 0; i < 17; i++) EXPECT_TRUE(tick_channel(0).empty()) << i;
+    EXPECT_EQ(replay.channels[1].volume, 48 - 15);
+
     // Speed 0 freezes the song and restarts the row's notes on every tick.
+    mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0, 0});
+    mw_set_cell(writer, 0, 0, 1, MwCell{0, 0, 0xF, 0x00});
+    ASSERT_EQ(load_test_module(writer), 1);
     for (int i = 0; i < 5; i++) {
-        const std::vector<C> calls = tick_channel(0);
-        EXPECT_EQ(position_now(), 3);
-        EXPECT_EQ(replay.player.tick, 0u);
-        EXPECT_EQ(calls.back(), (C{Op::Trigger, 0}));
+        EXPECT_EQ(tick_channel(0).back(), (C{Op::Trigger, 0}));
+        EXPECT_EQ(position_now(), 0);
     }
 }
 
@@ -201,71 +166,37 @@ TEST(PlayerSequence, NoteStepsAtRowStart)
 {
     ModWriter writer = basic_module();
     writer.samples[2] = {std::vector<int8_t>(32, 1), -1, 0x08, 20, 0, 1};
-    mw_set_cell(writer, 0, 0, 1, MwCell{2, 428, 0, 0});
-    mw_set_cell(writer, 0, 1, 1, MwCell{0, 856, 0, 0});    // note, no sample: keeps sample 2
-    mw_set_cell(writer, 0, 2, 1, MwCell{1, 0, 0, 0});      // sample, no note: no restart
-    mw_set_cell(writer, 0, 3, 1, MwCell{0x25, 428, 0, 0}); // no such sample: ignored
-    mw_set_cell(writer, 0, 4, 1, MwCell{2, 0, 0xC, 0x10}); // Cxx replaces the default volume
-    mw_set_cell(writer, 0, 5, 1, MwCell{2, 0, 0x8, 0x80}); // 8xx replaces the default pan
+    const MwCell cells[] = {
+        {2, 428, 0, 0},     // sample 2 has finetune -8
+        {0, 856, 0, 0},     // note, no sample: keeps sample 2 and the volume
+        {1, 0, 0, 0},       // sample, no note: no restart
+        {0x25, 428, 0, 0},  // no such sample: ignored
+        {2, 0, 0xC, 0x10},  // Cxx replaces the default volume
+        {2, 0, 0x8, 0x80},  // 8xx replaces the default pan
+        {1, 428, 0x9, 0x04},  // 9xx starts the note at xx * 256
+        {0, 0, 0x9, 0x02},    // and again without a note
+    };
+    for (int row = 0; row < 8; row++) mw_set_cell(writer, 0, row, 1, cells[row]);
     ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Volume, 20}, {Op::Pan, 144}, {Op::Sample, 2},
-                                               {Op::Period, period_table[8][36]}, {Op::Trigger, 0}}));
-    EXPECT_EQ(replay.channels[1].finetune, 8);
-    ticks_channel(1, 5);
-    replay.channels[1].volume = 5;
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Period, period_table[8][24]}, {Op::Trigger, 0}}));
-    EXPECT_EQ(replay.channels[1].volume, 5);
-    ticks_channel(1, 5);
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 144}, {Op::Sample, 1}}));
-    EXPECT_EQ(replay.channels[1].note, 24);
-    ticks_channel(1, 5);
-    // Sample 1 stays: finetune 0 period, no volume or sample change.
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Period, 428}, {Op::Trigger, 0}}));
-    EXPECT_EQ(replay.channels[1].sample, 1);
-    ticks_channel(1, 5);
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Pan, 144}, {Op::Sample, 2}, {Op::Volume, 16}}));
-    ticks_channel(1, 5);
-    EXPECT_EQ(tick_channel(1), (std::vector<C>{{Op::Volume, 20}, {Op::Sample, 2}, {Op::Pan, 0x80}}));
-}
-
-TEST(PlayerSequence, PortamentoNotesOnlySetTheTarget)
-{
-    ModWriter writer = basic_module();
-    mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0, 0});
-    mw_set_cell(writer, 0, 1, 0, MwCell{0, 214, 0x3, 0x00});
-    mw_set_cell(writer, 0, 2, 0, MwCell{0, 856, 0x5, 0x00});
-    mw_set_cell(writer, 0, 3, 0, MwCell{1, 856, 0xE, 0xD3});
-    ASSERT_EQ(load_test_module(writer), 1);
-    ticks_channel(0, 6);
-    EXPECT_TRUE(tick_channel(0).empty());
-    EXPECT_EQ(replay.channels[0].target_period, 214);
-    EXPECT_EQ(replay.channels[0].period, 428);
-    ticks_channel(0, 5);
-    replay.channels[0].period = 500;
-    tick_channel(0);
-    EXPECT_EQ(replay.channels[0].target_period, 856);
-    EXPECT_EQ(replay.channels[0].period, 500);
-    ticks_channel(0, 5);
-    // A delayed note: sample steps run, the note waits for its tick.
-    EXPECT_EQ(tick_channel(0), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1}}));
-}
-
-TEST(PlayerSequence, SampleOffsetStartsTheNoteOnce)
-{
-    ModWriter writer = basic_module();
-    mw_set_cell(writer, 0, 0, 0, MwCell{1, 428, 0x9, 0x04});
-    mw_set_cell(writer, 0, 1, 0, MwCell{0, 0, 0x9, 0x02});
-    ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(tick_channel(0), (std::vector<C>{{Op::Volume, 48}, {Op::Pan, 112}, {Op::Sample, 1},
-                                               {Op::Period, 428}, {Op::Trigger, 1024}}));
-    ticks_channel(0, 5);
-    EXPECT_EQ(tick_channel(0), (std::vector<C>{{Op::Trigger, 512}}));
+    const std::vector<C> expected[] = {
+        {{Op::Volume, 20}, {Op::Pan, 144}, {Op::Sample, 2}, {Op::Period, period_table[8][36]}, {Op::Trigger, 0}},
+        {{Op::Period, period_table[8][24]}, {Op::Trigger, 0}},
+        {{Op::Volume, 48}, {Op::Pan, 144}, {Op::Sample, 1}},
+        {{Op::Period, 428}, {Op::Trigger, 0}},
+        {{Op::Pan, 144}, {Op::Sample, 2}, {Op::Volume, 16}},
+        {{Op::Volume, 20}, {Op::Sample, 2}, {Op::Pan, 0x80}},
+        {{Op::Volume, 48}, {Op::Pan, 144}, {Op::Sample, 1}, {Op::Period, 428}, {Op::Trigger, 1024}},
+        {{Op::Trigger, 512}},
+    };
+    for (int row = 0; row < 8; row++) {
+        EXPECT_EQ(tick_channel(1), expected[row]) << "row " << row;
+        for (int t = 1; t < 6; t++) pt_tick();
+    }
 }
 
 TEST(PlayerSequence, TimerTicksOnlyWithoutSound)
 {
-    ModWriter writer = basic_module();
-    ASSERT_EQ(load_test_module(writer), 1);
+    ASSERT_EQ(load_test_module(basic_module()), 1);
     const int32_t saved_mode = sound_mode;
     set_tick_rate(50, pt_tick);
     sound_mode = 2;

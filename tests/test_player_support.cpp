@@ -81,25 +81,8 @@ std::vector<DeviceCall> tick_channel(int32_t channel)
     return calls_for_channel(channel);
 }
 
-std::vector<std::vector<DeviceCall>> ticks_channel(int32_t channel, int n)
-{
-    std::vector<std::vector<DeviceCall>> out;
-    for (int i = 0; i < n; i++) out.push_back(tick_channel(channel));
-    return out;
-}
-
 int32_t position_now()
 {
     // What the main thread reads, so every sequencing test checks it too.
     return pt_song_position();
-}
-
-int ticks_to_next_row()
-{
-    const int32_t start = position_now();
-    for (int n = 1; n <= 10000; n++) {
-        pt_tick();
-        if (position_now() != start) return n;
-    }
-    return 10000;
 }

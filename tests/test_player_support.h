@@ -39,10 +39,6 @@ ModWriter basic_module();
 // Runs one pt_tick and returns the calls it made for one channel (the calls
 // after that channel's select_voice and before the next select_voice).
 std::vector<DeviceCall> tick_channel(int32_t channel);
-// Runs n ticks and returns, per tick, the calls for one channel.
-std::vector<std::vector<DeviceCall>> ticks_channel(int32_t channel, int n);
 // The calls for a channel within the recorded calls of the last tick.
 std::vector<DeviceCall> calls_for_channel(int32_t channel);
 int32_t position_now();   // order_pos * 100 + row
-// Ticks until the song position differs from the current one; returns the ticks taken (cap 10000).
-int ticks_to_next_row();

@@ -90,15 +90,9 @@ TEST(DeviceMenu, LongWordIsJudgedByItsFirstCharacterAndReadWithinTheBuffer)
     EXPECT_STREQ(rest, "TAIL");
 }
 
-TEST(DeviceMenu, EndOfInputFallsBackToSilence)
+TEST(DeviceMenu, EndOfInputOrAnUnknownAnswerFallsBackToSilence)
 {
-    expect_silent_fallback(run_menu(""));
-    expect_silent_fallback(run_menu("   \n\n"));
-}
-
-TEST(DeviceMenu, UnknownAnswerFallsBackToSilence)
-{
-    expect_silent_fallback(run_menu("3\n"));
+    for (const char* input : {"", "   \n\n", "3\n"}) expect_silent_fallback(run_menu(input));
 }
 
 TEST(DeviceMenu, UnopenableAudioFallsBackToSilence)

@@ -69,6 +69,12 @@ TEST(Mixer, ConversionClipsAndShiftsArithmetically)
     EXPECT_EQ(mix16(3), std::vector<int16_t>(3, -32768));
     EXPECT_EQ(mix8(3), std::vector<uint8_t>(3, 0));
 
+    // A master volume above 252 plays as 252: amplitude 510 at volume 64.
+    for (int32_t master : {252, 253, 1000}) {
+        reset_mixer(master);
+        start_voice(0, 3, 64, 0, 2);  // level -1
+        EXPECT_EQ(mix16(1), std::vector<int16_t>(1, -510)) << master;
+    }
     // volume 1, master 32: amplitude 1, so level -1 sums to -1.
     reset_mixer(32);
     start_voice(0, 3, 1, 0, 2);
@@ -129,4 +135,19 @@ TEST(Mixer, EightBitOutputUsesTheTopBitsOfTheSum)
     reset_mixer(162);
     start_voice(0, 4, 100, 1, 0);
     EXPECT_EQ(mix8(4), (std::vector<uint8_t>{129, 130, 131, 132}));
+}
+
+
+// A voice given a sample and a period but never triggered plays from index 0
+// on; with no period it holds still.
+TEST(Mixer, UntriggeredVoiceStartsAtIndexZeroAndHoldsWithoutAPeriod)
+{
+    reset_mixer(32);
+    select_voice(0);
+    set_sample(4);
+    set_volume(1);
+    EXPECT_EQ(mix16(3), std::vector<int16_t>(3, 0));
+    EXPECT_EQ(voices.mixer_voices[0].position_fraction, 0u);
+    set_period(1);
+    EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 2, 3}));
 }

@@ -1,4 +1,4 @@
-// Voice operations: period to step, trigger, latch, master volume.
+// Voice operations: period to step, trigger, latch.
 #include <gtest/gtest.h>
 
 #include "sound/voices.h"
@@ -28,30 +28,6 @@ TEST(SetPeriod, StepKeepsTwentyFourFractionBitsAndTruncatesTheIntegerPart)
     set_period(0);
     EXPECT_EQ(voices.player_voices[3].step, 0);
     EXPECT_EQ(voices.player_voices[3].step_fraction, 0u);
-}
-
-TEST(MasterVolume, ClampsAbove252Only)
-{
-    const int32_t cases[][2] = {{300, 252}, {253, 252}, {252, 252}, {64, 64}};
-    for (const auto& c : cases) {
-        set_master_volume(c[0]);
-        EXPECT_EQ(voices.master_volume, c[1]) << c[0];
-    }
-}
-
-TEST(AdvancePosition, FractionCarriesIntoThePosition)
-{
-    Voice v{};
-    v.position = 7;
-    v.position_fraction = 0xC0000000u;
-    v.step = 1;
-    v.step_fraction = 0x80000000u;
-    advance_position(&v);
-    EXPECT_EQ(v.position, 9u);
-    EXPECT_EQ(v.position_fraction, 0x40000000u);
-    advance_position(&v);
-    EXPECT_EQ(v.position, 10u);
-    EXPECT_EQ(v.position_fraction, 0xC0000000u);
 }
 
 static const int8_t kData[64] = {};
