@@ -122,6 +122,7 @@ TEST(LoadTextures, MissingPicturesGetPlaceholdersAndPresentOnesTheirOwnSize)
         const bool magenta = (i % 8 + i / 8) % 2;
         EXPECT_EQ(checker[i * 3], magenta ? 200 : 60) << i;
         EXPECT_EQ(checker[i * 3 + 1], magenta ? 0 : 60) << i;
+        EXPECT_EQ(checker[i * 3 + 2], magenta ? 200 : 60) << i;
     }
     // One line per missing picture, naming it.
     EXPECT_NE(warnings.find("data/velmor.jpg"), std::string::npos);
