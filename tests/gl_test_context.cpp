@@ -4,6 +4,12 @@
 #include <EGL/eglext.h>
 #include <cstdio>
 
+static bool fail(const char* what)
+{
+    std::fprintf(stderr, "gl test: %s\n", what);
+    return false;
+}
+
 bool make_gl_test_context(int width, int height)
 {
     static bool made = false;
@@ -17,34 +23,22 @@ bool make_gl_test_context(int width, int height)
     if (display == EGL_NO_DISPLAY) {
         auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
             eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        if (!get_platform_display) {
-            std::fprintf(stderr, "gl test: eglGetPlatformDisplayEXT missing\n");
-            return false;
-        }
+        if (!get_platform_display) return fail("eglGetPlatformDisplayEXT missing");
         display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
-            std::fprintf(stderr, "gl test: no surfaceless EGL display\n");
-            return false;
-        }
+        if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return fail("no surfaceless EGL display");
         const EGLint config_attributes[] = {
             EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
             EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
             EGL_DEPTH_SIZE, 24, EGL_NONE,
         };
         EGLint count = 0;
-        if (!eglChooseConfig(display, config_attributes, &config, 1, &count) || count == 0) {
-            std::fprintf(stderr, "gl test: no pbuffer config\n");
-            return false;
-        }
+        if (!eglChooseConfig(display, config_attributes, &config, 1, &count) || count == 0) return fail("no pbuffer config");
         eglBindAPI(EGL_OPENGL_API);
         const EGLint context_attributes[] = {
             EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE,
         };
         context = eglCreateContext(display, config, EGL_NO_CONTEXT, context_attributes);
-        if (context == EGL_NO_CONTEXT) {
-            std::fprintf(stderr, "gl test: no compatibility context\n");
-            return false;
-        }
+        if (context == EGL_NO_CONTEXT) return fail("no compatibility context");
     }
     const EGLint surface_attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     if (surface != EGL_NO_SURFACE) {
@@ -52,10 +46,7 @@ bool make_gl_test_context(int width, int height)
         eglDestroySurface(display, surface);
     }
     surface = eglCreatePbufferSurface(display, config, surface_attributes);
-    if (surface == EGL_NO_SURFACE || !eglMakeCurrent(display, surface, surface, context)) {
-        std::fprintf(stderr, "gl test: no pbuffer surface\n");
-        return false;
-    }
+    if (surface == EGL_NO_SURFACE || !eglMakeCurrent(display, surface, surface, context)) return fail("no pbuffer surface");
     glViewport(0, 0, width, height);
     made = true;
     made_width = width;
@@ -82,41 +73,47 @@ std::vector<float> capture_feedback(void (*draw)(), int capacity)
     return buffer;
 }
 
-std::vector<std::vector<FeedbackVertex>> feedback_polygons(const std::vector<float>& buffer)
+// GL_3D_COLOR_TEXTURE: x y z, r g b a, s t r q per vertex (3 + 4 + 4).
+// Polygons, then line segments, as lists of vertices.
+static void parse_feedback(const std::vector<float>& buffer, std::vector<std::vector<FeedbackVertex>>* polygons,
+                           std::vector<std::vector<FeedbackVertex>>* lines)
 {
-    // GL_3D_COLOR_TEXTURE: x y z, r g b a, s t q r per vertex (3 + 4 + 4).
     constexpr size_t kVertexFloats = 11;
-    auto read_vertex = [&](size_t at) {
-        FeedbackVertex v{};
-        v.x = buffer[at]; v.y = buffer[at + 1]; v.z = buffer[at + 2];
-        v.r = buffer[at + 3]; v.g = buffer[at + 4]; v.b = buffer[at + 5]; v.a = buffer[at + 6];
-        v.s = buffer[at + 7]; v.t = buffer[at + 8];
-        return v;
-    };
-    std::vector<std::vector<FeedbackVertex>> polygons;
-    size_t i = 0;
-    while (i < buffer.size()) {
+    for (size_t i = 0; i < buffer.size();) {
         const auto token = static_cast<GLenum>(buffer[i++]);
         size_t vertices = 0;
+        std::vector<std::vector<FeedbackVertex>>* into = nullptr;
         if (token == GL_POLYGON_TOKEN) {
-            vertices = static_cast<size_t>(buffer[i++]);
+            vertices = static_cast<size_t>(buffer[i++]), into = polygons;
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            i += 2 * kVertexFloats;
-            continue;
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
-                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
-            i += kVertexFloats;
-            continue;
+            vertices = 2, into = lines;
         } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i += 1;
-            continue;
+            ++i;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+                   token == GL_COPY_PIXEL_TOKEN) {
+            i += kVertexFloats;
         } else {
-            break;
+            return;
         }
-        std::vector<FeedbackVertex> polygon;
-        for (size_t v = 0; v < vertices && i + kVertexFloats <= buffer.size(); ++v, i += kVertexFloats)
-            polygon.push_back(read_vertex(i));
-        polygons.push_back(polygon);
+        std::vector<FeedbackVertex> shape;
+        for (size_t v = 0; v < vertices && i + kVertexFloats <= buffer.size(); ++v, i += kVertexFloats) {
+            const float* f = &buffer[i];
+            shape.push_back(FeedbackVertex{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
+        }
+        if (into) into->push_back(shape);
     }
+}
+
+std::vector<std::vector<FeedbackVertex>> feedback_polygons(const std::vector<float>& buffer)
+{
+    std::vector<std::vector<FeedbackVertex>> polygons, lines;
+    parse_feedback(buffer, &polygons, &lines);
     return polygons;
+}
+
+std::vector<std::vector<FeedbackVertex>> feedback_lines(const std::vector<float>& buffer)
+{
+    std::vector<std::vector<FeedbackVertex>> polygons, lines;
+    parse_feedback(buffer, &polygons, &lines);
+    return lines;
 }

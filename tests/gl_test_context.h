@@ -17,7 +17,8 @@ std::vector<uint8_t> read_rgba(int width, int height);
 // feedback buffer (tokens and values).
 std::vector<float> capture_feedback(void (*draw)(), int capacity = 1 << 20);
 
-// Splits a feedback buffer into polygons: each entry is the list of window
-// positions (x, y, z) of one polygon token's vertices.
+// Splits a feedback buffer into polygons, or into line segments (two
+// vertices each): window position, colour and texture coordinates.
 struct FeedbackVertex { float x, y, z; float r, g, b, a; float s, t; };
 std::vector<std::vector<FeedbackVertex>> feedback_polygons(const std::vector<float>& buffer);
+std::vector<std::vector<FeedbackVertex>> feedback_lines(const std::vector<float>& buffer);

@@ -5,11 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/test_files.h"
 #include "tools/capture/capture_audio.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_png.h"
@@ -38,18 +37,12 @@ TEST(CaptureOptions, ParsesBothSpellingsAndKeepsDefaults)
     ASSERT_TRUE(parse({"--out", "shots", "--fps=30", "--from", "100", "--to=263", "--width", "64"}, &options, &error))
         << error;
     EXPECT_EQ(options.out_dir, "shots");
-    EXPECT_EQ(options.fps, 30);
-    EXPECT_EQ(options.from, 100);
-    EXPECT_EQ(options.to, 263);
-    EXPECT_EQ(options.width, 64);
-    EXPECT_EQ(options.height, 768);
-    EXPECT_FALSE(options.mp4);
+    EXPECT_EQ((std::vector<int>{options.fps, options.from, options.to, options.width, options.height, options.mp4}),
+              (std::vector<int>{30, 100, 263, 64, 768, false}));
 
     CaptureOptions plain;
     ASSERT_TRUE(parse({"--profile"}, &plain, &error)) << error;
-    EXPECT_EQ(plain.from, 0);
-    EXPECT_EQ(plain.to, 1920);
-    EXPECT_EQ(plain.fps, 60);
+    EXPECT_EQ((std::vector<int>{plain.from, plain.to, plain.fps}), (std::vector<int>{0, 1920, 60}));
 }
 
 TEST(CaptureOptions, RefusesBadValuesAndCombinations)
@@ -92,12 +85,11 @@ TEST(CaptureOptions, FrameTargets)
 
 TEST(CaptureTicks, FramesStandOnSamplesAndSeeTheLastTickStarted)
 {
-    EXPECT_EQ(frame_sample(1, 60), 735);
-    EXPECT_EQ(frame_sample(3, 24), 5512);  // 5512.5 rounds down
-    EXPECT_EQ(frame_sample(0, 24), 0);
-    EXPECT_EQ(tick_at_sample(881), 0);
-    EXPECT_EQ(tick_at_sample(882), 1);
-    EXPECT_EQ(tick_at_sample(882 * 7 + 5), 7);
+    // 5512.5 rounds down; a tick is 882 samples.
+    EXPECT_EQ((std::vector<int64_t>{frame_sample(1, 60), frame_sample(3, 24), frame_sample(0, 24)}),
+              (std::vector<int64_t>{735, 5512, 0}));
+    EXPECT_EQ((std::vector<int64_t>{tick_at_sample(881), tick_at_sample(882), tick_at_sample(882 * 7 + 5)}),
+              (std::vector<int64_t>{0, 1, 7}));
 }
 
 TEST(CaptureTicks, HistoryFirstStartsAndLoops)
@@ -199,13 +191,8 @@ TEST(CaptureAudio, ACallbackThatNeverTicksIsReportedNotAwaited)
 
 TEST(CaptureProfile, RangesAndPercentiles)
 {
-    EXPECT_EQ(profile_range_of(0), 0);
-    EXPECT_EQ(profile_range_of(399), 0);
-    EXPECT_EQ(profile_range_of(400), 1);
-    EXPECT_EQ(profile_range_of(1599), 7);
-    EXPECT_EQ(profile_range_of(1860), 8);
-    EXPECT_EQ(profile_range_of(1861), 9);
-    EXPECT_EQ(profile_range_of(1921), 9);
+    for (auto [position, range] : {std::pair{0, 0}, {399, 0}, {400, 1}, {1599, 7}, {1860, 8}, {1861, 9}, {1921, 9}})
+        EXPECT_EQ(profile_range_of(position), range) << position;
 
     std::vector<double> values;
     for (int i = 100; i >= 1; --i) values.push_back(i);
@@ -236,55 +223,37 @@ TEST(CaptureProfile, TableFlagsRangesOverTheBudget)
     EXPECT_NE(text.find("1861-1920"), std::string::npos);
 }
 
-static std::vector<uint8_t> file_bytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
-
-static uint32_t u32_at(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
-
+// 16-bit mono at 44.1 kHz (the capture) and 8-bit at 22.05 kHz (modrender's
+// mode 1): header sizes and rates, samples as given, little-endian.
 TEST(WavFile, HeaderSizesAndLittleEndianSamples)
 {
-    const std::string path = testing::TempDir() + "capture_test.wav";
+    const std::string path = scratch_dir("wav") + "/test.wav";
     WavWriter wav;
     ASSERT_TRUE(wav_open(&wav, path.c_str(), 44100, 16));
-    const int16_t first[] = {1, -2};
-    const int16_t second[] = {-32768};
+    const int16_t first[] = {1, -2}, second[] = {-32768};
     wav_append(&wav, first, 2);
     wav_append(&wav, second, 1);
     ASSERT_TRUE(wav_close(&wav));
-    const std::vector<uint8_t> bytes = file_bytes(path);
+    const std::vector<uint8_t> bytes = read_file(path);
     ASSERT_EQ(bytes.size(), 44u + 6u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
-    EXPECT_EQ(u32_at(bytes, 4), 36u + 6u);
-    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(bytes[22], 1);                // mono
-    EXPECT_EQ(u32_at(bytes, 24), 44100u);   // rate
-    EXPECT_EQ(bytes[34], 16);               // bits
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), std::string("RIFF*\0\0\0WAVEfmt ", 16));
     EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    EXPECT_EQ(u32_at(bytes, 40), 6u);
-    const std::vector<uint8_t> samples(bytes.begin() + 44, bytes.end());
-    EXPECT_EQ(samples, (std::vector<uint8_t>{0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
+    // Rate, bytes a second, channels, bits, data size; the RIFF size 42 is the "*" above.
+    EXPECT_EQ((std::vector<uint32_t>{le32(bytes, 24), le32(bytes, 28), bytes[22], bytes[34], le32(bytes, 40)}),
+              (std::vector<uint32_t>{44100, 88200, 1, 16, 6}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 44, bytes.end()),
+              (std::vector<uint8_t>{0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
 
-    // 8-bit at 22050 Hz (modrender's mode 1): one byte a sample, as given.
     ASSERT_TRUE(wav_open(&wav, path.c_str(), 22050, 8));
     const uint8_t bytes8[] = {0x80, 0x7F, 0x00};
     wav_append_bytes(&wav, bytes8, 3);
     ASSERT_TRUE(wav_close(&wav));
-    const std::vector<uint8_t> eight = file_bytes(path);
+    const std::vector<uint8_t> eight = read_file(path);
     ASSERT_EQ(eight.size(), 44u + 3u);
-    EXPECT_EQ(u32_at(eight, 4), 36u + 3u);
-    EXPECT_EQ(u32_at(eight, 24), 22050u);
-    EXPECT_EQ(u32_at(eight, 28), 22050u);  // bytes per second
-    EXPECT_EQ(eight[32], 1);               // bytes per frame
-    EXPECT_EQ(eight[34], 8);
-    EXPECT_EQ(u32_at(eight, 40), 3u);
+    EXPECT_EQ((std::vector<uint32_t>{le32(eight, 4), le32(eight, 24), le32(eight, 28), eight[32], eight[34],
+                                     le32(eight, 40)}),
+              (std::vector<uint32_t>{36 + 3, 22050, 22050, 1, 8, 3}));
     EXPECT_EQ(std::vector<uint8_t>(eight.begin() + 44, eight.end()), (std::vector<uint8_t>{0x80, 0x7F, 0x00}));
-    std::remove(path.c_str());
     EXPECT_FALSE(wav_open(&wav, "/nonexistent-dir/x.wav", 44100, 16));
 }
 
@@ -319,7 +288,7 @@ TEST(CapturePng, TopRowFirstAlphaDroppedAndReproducible)
     ASSERT_EQ(width, 2u);
     ASSERT_EQ(height, 2u);
     EXPECT_EQ(pixels, (std::vector<uint8_t>{70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}));
-    EXPECT_EQ(file_bytes(path), file_bytes(again));
+    EXPECT_EQ(read_file(path), read_file(again));
     EXPECT_FALSE(write_png_frame("/nonexistent-dir/x.png", rgba, 2, 2, &error));
     EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
     std::remove(path.c_str());

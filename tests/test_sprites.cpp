@@ -158,6 +158,7 @@ TEST_F(Sprites, StripsDropInOneAfterAnother)
     EXPECT_NEAR(first[0].y_max, 4.95, 1e-4);
     EXPECT_NEAR(first[0].t_min, 0, 1e-6);  // the picture's top quarter
     EXPECT_NEAR(first[0].t_max, 0.25, 1e-6);
+    for (const FeedbackVertex& v : first[0].vertices) EXPECT_NEAR(std::fabs(v.x / 10 - 64), 1, 1e-4);  // 2 wide
 
     effect_time = 4;
     const auto two = strips();

@@ -117,24 +117,4 @@ TEST(TriTable, EveryRowIsAPatchThroughTheCrossingEdgesFacingTheLowerValues)
     }
 }
 
-TEST(TriTable, TellingRows)
-{
-    const std::map<int, std::vector<int>> telling = {
-        {0, {}},
-        {1, {3, 8, 0}},
-        {2, {1, 0, 9}},
-        {3, {3, 8, 9, 3, 9, 1}},
-        {5, {3, 8, 0, 2, 1, 10}},  // the two diagonal corners stay apart
-        {15, {8, 9, 10, 8, 10, 11}},
-        {250, {3, 0, 8, 2, 10, 1}},
-        {254, {3, 0, 8}},
-        {255, {}},
-    };
-    for (const auto& [c, expected] : telling) {
-        std::vector<int> row;
-        for (int v = 0; v < 15 && tri_table[c][v] != -1; ++v) row.push_back(tri_table[c][v]);
-        EXPECT_EQ(row, expected) << "case " << c;
-    }
-}
-
 }  // namespace
