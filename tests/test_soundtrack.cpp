@@ -170,7 +170,9 @@ TEST(Soundtrack, PlaysEveryRowFor148SecondsCleanlyAtTheRightLevelAndEndsInSilenc
     EXPECT_NEAR(ticks_to_end / static_cast<double>(kTicksPerSecond), 148.0, 1.0);
     EXPECT_NEAR(samples, ticks_to_end * 882.0, 2048.0 + 882.0);
     for (int32_t p = 0; p < kEndPosition; ++p) {
-        if (p % 100 < 64) EXPECT_TRUE(rows_started.count(p)) << "position " << p << " is skipped";
+        if (p % 100 < 64) {
+            EXPECT_TRUE(rows_started.count(p)) << "position " << p << " is skipped";
+        }
     }
     EXPECT_EQ(clipped, 0);
     const double peak_db = 20.0 * std::log10(peak / 32768.0);
