@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "player/tables.h"
-#include "tests/mod_writer.h"
+#include "tools/common/mod_writer.h"
 
 static uint32_t lcg_state = 12345;
 static uint32_t next_random(uint32_t range)

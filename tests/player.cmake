@@ -1,10 +1,9 @@
 # Module player tests: loader, sequencing and effect commands through a
 # recording SoundDevice table, and the offline renderer.
-add_library(mod_writer STATIC ${CMAKE_CURRENT_LIST_DIR}/mod_writer.cpp)
 
 file(GLOB player_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/test_player_*.cpp)
 add_executable(test_player ${player_test_sources})
-target_link_libraries(test_player PRIVATE mod_writer player sound GTest::gtest GTest::gtest_main)
+target_link_libraries(test_player PRIVATE tools_common player sound GTest::gtest GTest::gtest_main)
 add_dependencies(test_player modrender)
 target_compile_definitions(test_player PRIVATE MODRENDER_PATH="$<TARGET_FILE:modrender>")
 gtest_discover_tests(test_player)
@@ -12,7 +11,7 @@ gtest_discover_tests(test_player)
 # The fuzzer is built by its script with clang++ (its own sanitizers), seeded
 # with generated modules and run for a bounded time.
 add_executable(make_player_fuzz_seeds ${CMAKE_CURRENT_LIST_DIR}/fuzz/make_player_fuzz_seeds.cpp)
-target_link_libraries(make_player_fuzz_seeds PRIVATE mod_writer)
+target_link_libraries(make_player_fuzz_seeds PRIVATE tools_common)
 add_test(NAME player_fuzz
          COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fuzz/run_player_fuzz.sh ${CMAKE_SOURCE_DIR}
                  ${CMAKE_CURRENT_BINARY_DIR}/player_fuzz 60 $<TARGET_FILE:make_player_fuzz_seeds>)

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/mod_writer.h"
+#include "tools/common/mod_writer.h"
 
 enum class Op { Select, Sample, Period, Volume, Pan, Trigger };
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/mod_writer.h"
+#include "tools/common/mod_writer.h"
 
 static int seed_number = 0;
 

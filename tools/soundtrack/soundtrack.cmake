@@ -9,6 +9,7 @@ add_executable(make_soundtrack
   ${CMAKE_CURRENT_LIST_DIR}/soundtrack_writer.cpp
   # The beat tables of the picture flashes: the kicks and accents follow them.
   ${CMAKE_SOURCE_DIR}/gfx/effects/flash_tables.cpp)
+target_link_libraries(make_soundtrack PRIVATE tools_common)
 
 set(PERIODICA_SOUNDTRACK_FILE ${PERIODICA_DATA_DIR}/zentaro.mod)
 add_custom_command(

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/common/mod_writer.h"
 #include "tools/soundtrack/soundtrack_song.h"
 
 namespace {
@@ -24,51 +25,31 @@ const uint16_t kPeriods[36] = {
     std::exit(1);
 }
 
-static void put_word(std::vector<uint8_t>& out, uint32_t value)
+// Checks a sample the way the file format needs it and describes it.
+static MwSample sample_entry(const SynthSample& s)
 {
-    out.push_back(static_cast<uint8_t>(value >> 8));
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
+    if (s.data.size() % 2 || s.data.size() > 131070) fail("bad sample length", s.name.c_str());
+    if (s.loop_start + s.loop_length > s.data.size()) fail("loop past the sample end", s.name.c_str());
+    MwSample entry;
+    entry.data = s.data;
+    entry.finetune = static_cast<uint8_t>(s.finetune & 0x0F);
+    entry.volume = static_cast<uint8_t>(s.volume);
+    entry.loop_start_words = static_cast<uint16_t>(s.loop_start / 2);
+    entry.loop_length_words = static_cast<uint16_t>(s.loop_length / 2);
+    return entry;
 }
 
-static void put_text(std::vector<uint8_t>& out, const std::string& text, size_t width)
+static MwCell cell_entry(const Cell& c)
 {
-    for (size_t i = 0; i < width; ++i) out.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
-}
-
-static void put_sample_header(std::vector<uint8_t>& out, const SynthSample* s)
-{
-    if (!s) {
-        put_text(out, "", 22);
-        put_word(out, 0);
-        out.push_back(0);
-        out.push_back(0);
-        put_word(out, 0);
-        put_word(out, 1);
-        return;
-    }
-    if (s->data.size() % 2 || s->data.size() > 131070) fail("bad sample length", s->name.c_str());
-    if (s->loop_start + s->loop_length > s->data.size()) fail("loop past the sample end", s->name.c_str());
-    put_text(out, s->name, 22);
-    put_word(out, static_cast<uint32_t>(s->data.size() / 2));
-    out.push_back(static_cast<uint8_t>(s->finetune & 0x0F));
-    out.push_back(static_cast<uint8_t>(s->volume));
-    put_word(out, s->loop_start / 2);
-    put_word(out, s->loop_length / 2);
-}
-
-static void put_cell(std::vector<uint8_t>& out, const Cell& c)
-{
-    uint32_t period = 0;
+    uint16_t period = 0;
     if (c.note != kNoCellNote) {
         if (c.note < kFirstNote || c.note > kLastNote) fail("note outside C-1..B-3", "pattern cell");
         period = kPeriods[c.note - kFirstNote];
     }
     if (c.sample < 0 || c.sample > 31 || c.command < 0 || c.command > 15 || c.param < 0 || c.param > 255)
         fail("cell field out of range", "pattern cell");
-    out.push_back(static_cast<uint8_t>((c.sample & 0xF0) | (period >> 8)));
-    out.push_back(static_cast<uint8_t>(period & 0xFF));
-    out.push_back(static_cast<uint8_t>(((c.sample & 0x0F) << 4) | c.command));
-    out.push_back(static_cast<uint8_t>(c.param));
+    return MwCell{static_cast<uint8_t>(c.sample), period, static_cast<uint8_t>(c.command),
+                  static_cast<uint8_t>(c.param)};
 }
 
 }  // namespace
@@ -91,23 +72,24 @@ std::vector<uint8_t> write_module(const Song& song)
 {
     if (song.order.empty() || song.order.size() > 128) fail("bad order list", "length");
     if (song.samples.size() > 31) fail("too many samples", "more than 31");
-    std::vector<uint8_t> out;
-    put_text(out, "zentaro", 20);
-    for (size_t n = 0; n < 31; ++n) put_sample_header(out, n < song.samples.size() ? &song.samples[n] : nullptr);
-    out.push_back(static_cast<uint8_t>(song.order.size()));
-    out.push_back(0);  // restart at the first order position
-    int32_t highest = 0;
-    for (size_t i = 0; i < 128; ++i) {
-        int32_t pattern = i < song.order.size() ? song.order[i] : 0;
-        if (pattern < 0 || pattern >= static_cast<int32_t>(song.patterns.size())) fail("order names no pattern", "order");
-        if (pattern > highest) highest = pattern;
-        out.push_back(static_cast<uint8_t>(pattern));
+    ModWriter writer;
+    writer.title = "zentaro";
+    writer.channels = kSongChannels;
+    writer.song_length = static_cast<uint8_t>(song.order.size());
+    writer.restart = 0;  // restart at the first order position
+    for (size_t n = 0; n < song.samples.size(); ++n) {
+        writer.samples[n + 1] = sample_entry(song.samples[n]);
+        writer.sample_names[n + 1] = song.samples[n].name;
     }
-    put_text(out, "M.K.", 4);
+    for (size_t n = song.samples.size() + 1; n <= 31; ++n) writer.samples[n].volume = 0;  // unused slots
+    for (size_t i = 0; i < song.order.size(); ++i) {
+        const int32_t pattern = song.order[i];
+        if (pattern < 0 || pattern >= static_cast<int32_t>(song.patterns.size())) fail("order names no pattern", "order");
+        writer.order[i] = static_cast<uint8_t>(pattern);
+    }
     // Every pattern up to the highest one named is stored, as readers expect.
-    for (int32_t p = 0; p <= highest; ++p)
+    for (int32_t p = 0; p < static_cast<int32_t>(song.patterns.size()); ++p)
         for (int row = 0; row < kPatternRows; ++row)
-            for (int ch = 0; ch < kSongChannels; ++ch) put_cell(out, song.patterns[p].cells[row][ch]);
-    for (const SynthSample& s : song.samples) out.insert(out.end(), s.data.begin(), s.data.end());
-    return out;
+            for (int ch = 0; ch < kSongChannels; ++ch) mw_set_cell(writer, p, row, ch, cell_entry(song.patterns[p].cells[row][ch]));
+    return mw_build(writer);
 }

@@ -1,7 +1,9 @@
-// A tiny ProTracker MOD writer for tests and generators: describe a module in
-// a ModWriter, then mw_build gives the file bytes.
+// A small ProTracker MOD writer for the soundtrack generator, the tests and
+// the benchmarks: describe a module in a ModWriter, then mw_build gives the
+// file bytes.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct MwCell {
@@ -21,6 +23,7 @@ struct MwSample {
 };
 
 struct ModWriter {
+    std::string title;            // up to 20 bytes kept, zero-padded
     char signature[4] = {'M', '.', 'K', '.'};
     uint32_t channels = 4;        // cells per row written
     uint8_t song_length = 1;
@@ -29,6 +32,7 @@ struct ModWriter {
     // Patterns by number, each 64 * channels cells; missing ones are written empty.
     std::vector<std::vector<MwCell>> patterns;
     MwSample samples[32];         // 1..31 used
+    std::string sample_names[32]; // up to 22 bytes kept, zero-padded
     // Patterns written: -1 = highest order entry + 1 (what a loader expects).
     int32_t pattern_count = -1;
 };

@@ -1,4 +1,4 @@
-#include "tests/mod_writer.h"
+#include "tools/common/mod_writer.h"
 
 #include <algorithm>
 
@@ -16,12 +16,18 @@ static void put_word(std::vector<uint8_t>& out, uint32_t value)
     out.push_back(static_cast<uint8_t>(value));
 }
 
+static void put_text(std::vector<uint8_t>& out, const std::string& text, size_t width)
+{
+    for (size_t i = 0; i < width; ++i) out.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+}
+
 std::vector<uint8_t> mw_build(const ModWriter& writer)
 {
-    std::vector<uint8_t> out(20, 0);
+    std::vector<uint8_t> out;
+    put_text(out, writer.title, 20);
     for (int n = 1; n <= 31; n++) {
         const MwSample& sample = writer.samples[n];
-        out.insert(out.end(), 22, 0);
+        put_text(out, writer.sample_names[n], 22);
         const int32_t words = sample.length_words >= 0 ? sample.length_words
                                                        : static_cast<int32_t>((sample.data.size() + 1) / 2);
         put_word(out, static_cast<uint32_t>(words));
