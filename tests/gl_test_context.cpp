@@ -1,54 +1,19 @@
 #include "tests/gl_test_context.h"
 
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <cstdio>
+#include <string>
 
-static bool fail(const char* what)
-{
-    std::fprintf(stderr, "gl test: %s\n", what);
-    return false;
-}
+#include "tools/common/headless_gl.h"
 
 bool make_gl_test_context(int width, int height)
 {
-    static bool made = false;
     static int made_width = 0, made_height = 0;
-    static EGLDisplay display = EGL_NO_DISPLAY;
-    static EGLContext context = EGL_NO_CONTEXT;
-    static EGLConfig config;
-    static EGLSurface surface = EGL_NO_SURFACE;  // kept, so it is neither lost nor leaked
-    if (made && made_width == width && made_height == height) return true;
-
-    if (display == EGL_NO_DISPLAY) {
-        auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-            eglGetProcAddress("eglGetPlatformDisplayEXT"));
-        if (!get_platform_display) return fail("eglGetPlatformDisplayEXT missing");
-        display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-        if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) return fail("no surfaceless EGL display");
-        const EGLint config_attributes[] = {
-            EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-            EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-            EGL_DEPTH_SIZE, 24, EGL_NONE,
-        };
-        EGLint count = 0;
-        if (!eglChooseConfig(display, config_attributes, &config, 1, &count) || count == 0) return fail("no pbuffer config");
-        eglBindAPI(EGL_OPENGL_API);
-        const EGLint context_attributes[] = {
-            EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE,
-        };
-        context = eglCreateContext(display, config, EGL_NO_CONTEXT, context_attributes);
-        if (context == EGL_NO_CONTEXT) return fail("no compatibility context");
+    if (made_width == width && made_height == height) return true;
+    std::string error;
+    if (!make_headless_context(width, height, &error)) {
+        std::fprintf(stderr, "gl test: %s\n", error.c_str());
+        return false;
     }
-    const EGLint surface_attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    if (surface != EGL_NO_SURFACE) {
-        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        eglDestroySurface(display, surface);
-    }
-    surface = eglCreatePbufferSurface(display, config, surface_attributes);
-    if (surface == EGL_NO_SURFACE || !eglMakeCurrent(display, surface, surface, context)) return fail("no pbuffer surface");
-    glViewport(0, 0, width, height);
-    made = true;
     made_width = width;
     made_height = height;
     return true;

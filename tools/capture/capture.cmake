@@ -1,13 +1,12 @@
 # periodica-capture: the demo rendered offline (frames, sound, video, profile).
 add_library(capture_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/capture_audio.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/capture_egl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_ffmpeg.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_png.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_profile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/capture_ticks.cpp)
-target_link_libraries(capture_core PUBLIC tools_common PNG::PNG OpenGL::EGL OpenGL::GL)
+target_link_libraries(capture_core PUBLIC tools_common PNG::PNG OpenGL::GL)
 
 # The demo's start-up, timeline, effects, player and mixer, run against the
 # capture's clock and tick observer.

@@ -15,7 +15,7 @@
 #include "gfx/textures.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
-#include "tools/capture/capture_egl.h"
+#include "tools/common/headless_gl.h"
 #include "tools/capture/capture_ffmpeg.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_clock.h"
@@ -150,7 +150,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "periodica-capture: cannot create the directory %s\n", options.out_dir.c_str());
         return 1;
     }
-    if (!create_capture_context(options.width, options.height, &error)) {
+    if (!make_headless_context(options.width, options.height, &error)) {
         std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
         return 1;
     }
