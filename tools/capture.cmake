@@ -7,7 +7,10 @@ add_library(capture_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_png.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_profile.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_ticks.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_wav.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_wav.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/publish_encode.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/publish_media.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/publish_picture.cpp)
 target_link_libraries(capture_core PUBLIC PNG::PNG OpenGL::EGL OpenGL::GL)
 
 # The clock, the tick recorder and the viewport scaling are object files of
@@ -18,6 +21,7 @@ add_executable(periodica-capture
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_run.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_clock.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_wraps.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_progress.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/capture_progress.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/capture/publish_run.cpp)
 target_link_libraries(periodica-capture PRIVATE capture_core ${PERIODICA_LIBS})
 target_link_options(periodica-capture PRIVATE -Wl,--wrap=_Z7pt_tickv -Wl,--wrap=glViewport)
