@@ -6,6 +6,7 @@
 #include <png.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -102,8 +103,9 @@ TEST(PublishMedia, ChaptersFollowTheSectionsTheFramesShow)
 
 TEST(PublishMedia, LoudnessReportsAreReadFromFfmpegsLog)
 {
-    const std::string pass = "[Parsed_loudnorm_2 @ 0x1] \n{\n\t\"input_i\" : \"-16.70\",\n\t\"input_tp\" : \"-1.72\",\n"
-                             "\t\"input_lra\" : \"2.40\",\n\t\"input_thresh\" : \"-26.75\",\n\t\"output_i\" : \"-13.30\",\n"
+    const std::string pass = "[Parsed_loudnorm_2 @ 0x1] \n{\n\t\"input_i\" : \"-16.70\",\n"
+                             "\t\"input_tp\" : \"-1.72\",\n\t\"input_lra\" : \"2.40\",\n"
+                             "\t\"input_thresh\" : \"-26.75\",\n\t\"output_i\" : \"-13.30\",\n"
                              "\t\"normalization_type\" : \"dynamic\",\n\t\"target_offset\" : \"-0.70\"\n}\n";
     LoudnessMeasure measure{};
     ASSERT_TRUE(parse_loudnorm("size=N/A time=00:02:33\n" + pass, &measure));
@@ -117,8 +119,9 @@ TEST(PublishMedia, LoudnessReportsAreReadFromFfmpegsLog)
     silent.replace(silent.find("-16.70"), 6, "-inf");
     EXPECT_FALSE(parse_loudnorm(silent, &measure));
 
-    const std::string summary = "  Summary:\n\n  Integrated loudness:\n    I:         -13.9 LUFS\n    Threshold: -23.9 LUFS\n\n"
-                                "  Loudness range:\n    LRA:         2.5 LU\n\n  True peak:\n    Peak:       -1.3 dBFS\n";
+    const std::string summary = "  Summary:\n\n  Integrated loudness:\n    I:         -13.9 LUFS\n"
+                                "    Threshold: -23.9 LUFS\n\n  Loudness range:\n    LRA:         2.5 LU\n\n"
+                                "  True peak:\n    Peak:       -1.3 dBFS\n";
     double lufs = 0, peak = 0;
     ASSERT_TRUE(parse_ebur128("[Parsed_ebur128_0 @ 0x2] " + summary, &lufs, &peak));
     EXPECT_DOUBLE_EQ(lufs, -13.9);
@@ -215,11 +218,13 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
                            "|r_frame_rate=60/1"), std::string::npos) << streams;
     EXPECT_NE(streams.find("codec_name=aac|profile=LC|codec_type=audio|sample_rate=48000|channels=2"),
               std::string::npos) << streams;
-    size_t videos = 0, audios = 0;
-    for (size_t at = streams.find("codec_type=video"); at != std::string::npos; at = streams.find("codec_type=video", at + 1)) ++videos;
-    for (size_t at = streams.find("codec_type=audio"); at != std::string::npos; at = streams.find("codec_type=audio", at + 1)) ++audios;
-    EXPECT_EQ(videos, 1u);
-    EXPECT_EQ(audios, 1u);
+    auto count = [&](const std::string& what) {
+        size_t found = 0;
+        for (size_t at = streams.find(what); at != std::string::npos; at = streams.find(what, at + 1)) ++found;
+        return found;
+    };
+    EXPECT_EQ(count("codec_type=video"), 1u);
+    EXPECT_EQ(count("codec_type=audio"), 1u);
     const size_t first = streams.find("chapter|start_time=0.000000|tag:title=" + std::string(kSections[5].name));
     const size_t second = streams.find("|tag:title=" + std::string(kSections[6].name));
     EXPECT_NE(first, std::string::npos) << streams;

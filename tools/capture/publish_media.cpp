@@ -111,7 +111,8 @@ std::string loudness_filter(const LoudnessMeasure* measure, double seconds)
     if (!measure) return "aresample=48000:" + soxr + stereo + text;
     if (seconds < kLoudnormShortestSeconds) {
         // Peaks between samples show at 4x oversampling, as a true-peak meter sees them.
-        std::snprintf(text, sizeof text, "volume=%.2fdB,alimiter=limit=%.4f:attack=1:release=50:level=false:latency=true",
+        std::snprintf(text, sizeof text,
+                      "volume=%.2fdB,alimiter=limit=%.4f:attack=1:release=50:level=false:latency=true",
                       kTargetLufs - measure->integrated_lufs, std::pow(10.0, kAimedPeakDbtp / 20));
         return "aresample=192000:" + soxr + stereo + text + ",aresample=48000:" + soxr;
     }

@@ -68,10 +68,11 @@ static void step(const char* what)
 // The last line ffmpeg wrote, for a one-line failure message.
 static std::string last_line(const std::string& log)
 {
-    size_t end = log.find_last_not_of("\r\n");
+    const size_t end = log.find_last_not_of("\r\n");
     if (end == std::string::npos) return "no message";
-    const size_t start = log.find_last_of("\r\n", end);
-    return log.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+    const size_t before = log.find_last_of("\r\n", end);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    return log.substr(start, end + 1 - start);
 }
 
 // The work directory inside DIR is kept after a failure, so nothing is lost.
