@@ -21,6 +21,7 @@
 #include "tools/capture/capture_clock.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/capture_ticks.h"
+#include "tools/capture/publish_run.h"
 
 static bool make_directories(const std::string& path)
 {
@@ -141,21 +142,29 @@ int main(int argc, char** argv)
         std::fputs(capture_usage(), stdout);
         return 0;
     }
-    if (options.mp4 && !ffmpeg_available()) {
-        std::fprintf(stderr, "periodica-capture: --mp4 needs ffmpeg, which is not installed "
-                             "(apt-get install ffmpeg); nothing was captured\n");
+    if ((options.mp4 || options.publish) && !ffmpeg_available()) {
+        std::fprintf(stderr, "periodica-capture: %s needs ffmpeg, which is not installed "
+                             "(apt-get install ffmpeg); nothing was captured\n", options.mp4 ? "--mp4" : "--publish");
         return 1;
     }
     if (!options.out_dir.empty() && !make_directories(options.out_dir)) {
         std::fprintf(stderr, "periodica-capture: cannot create the directory %s\n", options.out_dir.c_str());
         return 1;
     }
+    PublishLayout layout{};
+    if (options.publish) layout = publish_prepare(&options);
     if (!make_headless_context(options.width, options.height, &error)) {
-        std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
+        if (options.publish)
+            std::fprintf(stderr, "periodica-capture: the headless OpenGL context can't hold the %dx%d that --size "
+                                 "%dx%d at --supersample %d needs (%s)\n", options.width, options.height,
+                         options.publish_width, options.publish_height, options.supersample, error.c_str());
+        else
+            std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
         return 1;
     }
     install_capture_clock();
     if (!start_demo(options)) return 1;
+    if (options.publish) return run_publish(options, layout);
 
     const auto started = std::chrono::steady_clock::now();
     CaptureSummary summary;

@@ -131,8 +131,48 @@ static bool check_directory(const char* name, const char* text, std::string* dir
     return true;
 }
 
-static bool check_combination(const CaptureOptions& options, bool bounded, std::string* error)
+// "WxH", both even (yuv420p halves the colour resolution), 32..8192.
+static bool check_size(const char* text, CaptureOptions* options, std::string* error)
 {
+    const char* cross = text ? std::strchr(text, 'x') : nullptr;
+    long width = 0;
+    long height = 0;
+    if (!cross || !parse_int(std::string(text, cross).c_str(), 32, 8192, &width) ||
+        !parse_int(cross + 1, 32, 8192, &height) || width % 2 != 0 || height % 2 != 0) {
+        *error = "--size needs WIDTHxHEIGHT, both even and from 32 to 8192 (for example 1920x1080)";
+        return false;
+    }
+    options->publish_width = static_cast<int>(width);
+    options->publish_height = static_cast<int>(height);
+    return true;
+}
+
+// Which options were given, beyond what their values show.
+struct GivenOptions {
+    bool bounded = false;     // --from or --to
+    bool out = false;         // --out
+    bool picture = false;     // --width or --height
+    bool publishing = false;  // --size or --supersample
+};
+
+static bool check_publish(const CaptureOptions& options, const GivenOptions& given, std::string* error)
+{
+    if (!options.publish) {
+        if (given.publishing) *error = "--size and --supersample go with --publish DIR";
+        return !given.publishing;
+    }
+    if (given.out || given.picture || options.mp4 || options.profile || !options.frames_at.empty()) {
+        *error = "--publish DIR can't be combined with --out, --width, --height, --mp4, --profile or --frames-at "
+                 "(--size sets its picture)";
+        return false;
+    }
+    return true;
+}
+
+static bool check_combination(const CaptureOptions& options, const GivenOptions& given, std::string* error)
+{
+    if (!check_publish(options, given, error)) return false;
+    const bool bounded = given.bounded;
     if (!options.frames_at.empty() && (bounded || options.mp4 || options.profile)) {
         *error = "--frames-at can't be combined with --from, --to, --mp4 or --profile";
         return false;
@@ -154,7 +194,7 @@ static bool check_combination(const CaptureOptions& options, bool bounded, std::
 
 bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error)
 {
-    bool bounded = false;
+    GivenOptions given;
     for (int i = 1; i < argc; ++i) {
         const char* value = nullptr;
         const char* argument = argv[i];
@@ -168,20 +208,32 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             options->profile = true;
         } else if (option_value(argc, argv, &i, "--out", &value)) {
             if (!check_directory("--out", value, &options->out_dir, error)) return false;
+            given.out = true;
+        } else if (option_value(argc, argv, &i, "--publish", &value)) {
+            if (!check_directory("--publish", value, &options->out_dir, error)) return false;
+            options->publish = true;
+        } else if (option_value(argc, argv, &i, "--size", &value)) {
+            if (!check_size(value, options, error)) return false;
+            given.publishing = true;
+        } else if (option_value(argc, argv, &i, "--supersample", &value)) {
+            if (!check_int("--supersample", value, 1, 8, &options->supersample, error)) return false;
+            given.publishing = true;
         } else if (option_value(argc, argv, &i, "--data", &value)) {
             if (!check_directory("--data", value, &options->data_dir, error)) return false;
         } else if (option_value(argc, argv, &i, "--fps", &value)) {
             if (!check_int("--fps", value, 1, 240, &options->fps, error)) return false;
         } else if (option_value(argc, argv, &i, "--width", &value)) {
             if (!check_int("--width", value, 16, 8192, &options->width, error)) return false;
+            given.picture = true;
         } else if (option_value(argc, argv, &i, "--height", &value)) {
             if (!check_int("--height", value, 16, 8192, &options->height, error)) return false;
+            given.picture = true;
         } else if (option_value(argc, argv, &i, "--from", &value)) {
             if (!check_position("--from", value, &options->from, error)) return false;
-            bounded = true;
+            given.bounded = true;
         } else if (option_value(argc, argv, &i, "--to", &value)) {
             if (!check_position("--to", value, &options->to, error)) return false;
-            bounded = true;
+            given.bounded = true;
         } else if (option_value(argc, argv, &i, "--frames-at", &value)) {
             if (!parse_frame_targets(value, &options->frames_at, error)) return false;
         } else {
@@ -189,7 +241,7 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             return false;
         }
     }
-    return check_combination(*options, bounded, error);
+    return check_combination(*options, given, error);
 }
 
 const char* capture_usage()
@@ -199,6 +251,8 @@ const char* capture_usage()
         "                         [--width 1024 --height 768] [--data DIR] [--mp4]\n"
         "       periodica-capture --out DIR --frames-at POS[@SECONDS],... [--width W --height H]\n"
         "       periodica-capture --profile [--from POS] [--to POS] [--width W --height H]\n"
+        "       periodica-capture --publish DIR [--size 1920x1080] [--supersample 2] [--from POS]\n"
+        "                         [--to POS] [--fps 60] [--data DIR]\n"
         "\n"
         "Renders the demo offline on a headless OpenGL context, with simulated time:\n"
         "frame k stands at sound sample k * 44100 / fps, and sees the song position of\n"
@@ -230,7 +284,26 @@ const char* capture_usage()
         "                   needs Debian's ffmpeg\n"
         "  --profile        writes nothing; prints the median and 99th-percentile frame\n"
         "                   time for each range of the scene timeline\n"
+        "  --publish DIR    writes DIR/periodica.mp4, ready to upload (needs Debian's\n"
+        "                   ffmpeg):\n"
+        "                   picture: the 4:3 picture as large as fits --size, centred\n"
+        "                     between black bars (1440x1080 in 1920x1080; a 4:3 size\n"
+        "                     has none), rendered at --supersample times its size and\n"
+        "                     filtered down by averaging each block's light (area filter)\n"
+        "                   video: H.264 High profile (libx264 -preset slow -crf 17),\n"
+        "                     yuv420p, BT.709, --fps frames per second (default 60)\n"
+        "                   sound: the mono mix on both channels, resampled to 48 kHz\n"
+        "                     by soxr, normalised by two-pass loudnorm to -14 LUFS\n"
+        "                     integrated with true peak under -1 dBTP, AAC 320 kbit/s\n"
+        "                   chapters: one per section of the show the span covers\n"
+        "                   +faststart (the index leads, so playback starts at once)\n"
+        "                   At the end it prints frames, wall time, size and the\n"
+        "                   loudness measured on the file.\n"
+        "  --size WxH       the published frame (default 1920x1080; even sizes only)\n"
+        "  --supersample N  1 to 8 (default 2); the headless context must hold the\n"
+        "                   picture at N times its size, or the run stops at once\n"
         "\n"
         "Exit status: 0 done; 1 a run-time failure (missing module, no OpenGL, a\n"
-        "position never reached, ffmpeg missing or failing); 2 a bad command line.\n";
+        "position never reached, ffmpeg missing or failing, a picture too large for\n"
+        "the headless context); 2 a bad command line.\n";
 }

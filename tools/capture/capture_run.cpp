@@ -64,12 +64,14 @@ static std::string target_path(const CaptureOptions& options, const FrameTarget&
 }
 
 // One frame of the span: the picture, then the sound it covers.
-static bool write_span_frame(const CaptureOptions& options, int64_t frame, CaptureSummary* summary,
-                             CaptureOutputs* out)
+static bool write_span_frame(const CaptureOptions& options, int64_t frame, int32_t position, const FrameSink* sink,
+                             CaptureSummary* summary, CaptureOutputs* out)
 {
     read_frame(options, out);
     std::string error;
-    if (options.mp4) {
+    if (sink) {
+        if (!sink->take(sink->context, out->pixels.data(), position, &out->stop_reason)) return false;
+    } else if (options.mp4) {
         if (!ffmpeg_write_frame(&out->ffmpeg, out->pixels.data(), out->pixels.size())) {
             out->stop_reason = "ffmpeg stopped taking frames";
             return false;
@@ -217,7 +219,7 @@ static bool position_of_frame(int64_t tick, bool started, int32_t* position, Cap
     return true;
 }
 
-int run_capture(const CaptureOptions& options, CaptureSummary* summary)
+int run_capture(const CaptureOptions& options, CaptureSummary* summary, const FrameSink* sink)
 {
     CaptureOutputs out;
     if (!open_outputs(options, &out)) return 1;
@@ -253,7 +255,7 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary)
             summary->first_position = position;
         }
         if (span_first >= 0) {
-            if (!write_span_frame(options, frame, summary, &out)) break;
+            if (!write_span_frame(options, frame, position, sink, summary, &out)) break;
             summary->last_position = position;
         } else {
             audio_forget_before(sample);

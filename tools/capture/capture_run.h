@@ -14,8 +14,17 @@ struct CaptureSummary {
     int over_budget_ranges = 0;  // --profile
 };
 
+// Where the frames of a span go instead of PNG files or --mp4's ffmpeg:
+// take gets each frame as glReadPixels gives it (the options' width x
+// height, RGBA, bottom row first) with its song position; false stops the
+// capture, with *reason saying why.
+struct FrameSink {
+    bool (*take)(void* context, const uint8_t* rgba, int32_t position, std::string* reason);
+    void* context;
+};
+
 // Draws the show from its first row, frame by frame, as options ask, writing
 // into options.out_dir. The demo must be started up already (textures,
 // module, offline sound device). Returns the exit status: 0, or 1 after a
 // message on standard error.
-int run_capture(const CaptureOptions& options, CaptureSummary* summary);
+int run_capture(const CaptureOptions& options, CaptureSummary* summary, const FrameSink* sink = nullptr);

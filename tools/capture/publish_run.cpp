@@ -1,0 +1,195 @@
+#include "tools/capture/publish_run.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "tools/capture/capture_ffmpeg.h"
+#include "tools/capture/capture_run.h"
+#include "tools/capture/publish_encode.h"
+#include "tools/capture/publish_media.h"
+
+PublishLayout publish_prepare(CaptureOptions* options)
+{
+    const PublishLayout layout = publish_layout(options->publish_width, options->publish_height, options->supersample);
+    options->width = layout.render_width;
+    options->height = layout.render_height;
+    return layout;
+}
+
+// What the frame sink needs: the encoder, a frame to compose into, and each
+// frame's position for the chapters.
+struct PublishFrames {
+    PublishLayout layout;
+    FfmpegPipe video;
+    std::vector<uint8_t> frame;
+    std::vector<int32_t> positions;
+};
+
+static bool take_frame(void* context, const uint8_t* rgba, int32_t position, std::string* reason)
+{
+    PublishFrames* frames = static_cast<PublishFrames*>(context);
+    publish_compose(frames->layout, rgba, frames->frame.data());
+    if (!ffmpeg_write_frame(&frames->video, frames->frame.data(), frames->frame.size())) {
+        *reason = "ffmpeg stopped taking frames";
+        return false;
+    }
+    frames->positions.push_back(position);
+    return true;
+}
+
+// glViewport silently clamps to the largest viewport, so a picture larger
+// than that would be drawn cropped; the pbuffer itself was made already.
+static bool render_size_fits(const CaptureOptions& options, const PublishLayout& layout)
+{
+    GLint largest[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    if (layout.render_width <= largest[0] && layout.render_height <= largest[1]) return true;
+    std::fprintf(stderr, "periodica-capture: the headless OpenGL context draws at most %dx%d, too small for the "
+                         "%dx%d that --size %dx%d at --supersample %d needs; nothing was captured\n",
+                 largest[0], largest[1], layout.render_width, layout.render_height, options.publish_width,
+                 options.publish_height, options.supersample);
+    return false;
+}
+
+static void step(const char* what)
+{
+    static const bool terminal = isatty(STDERR_FILENO) != 0;
+    if (terminal) std::fprintf(stderr, "periodica-capture: %s\n", what);
+}
+
+// The last line ffmpeg wrote, for a one-line failure message.
+static std::string last_line(const std::string& log)
+{
+    const size_t end = log.find_last_not_of("\r\n");
+    if (end == std::string::npos) return "no message";
+    const size_t before = log.find_last_of("\r\n", end);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    return log.substr(start, end + 1 - start);
+}
+
+// The work directory inside DIR is kept after a failure, so nothing is lost.
+// Returns the exit status 1.
+static int fail(const std::string& work, const std::string& message)
+{
+    std::fprintf(stderr, "periodica-capture: %s (what was made is kept in %s)\n", message.c_str(), work.c_str());
+    return 1;
+}
+
+struct Measured {
+    double integrated_lufs = 0, true_peak_dbtp = 0;
+    std::string mode;  // loudnorm's: "linear", "dynamic", or "not normalised"
+};
+
+// Measures the mix, muxes the normalised sound with the video and chapters
+// into work/periodica.mp4 and measures the result. Returns the exit status.
+static int encode_file(const std::string& work, double seconds, Measured* measured)
+{
+    step("measuring the loudness of the sound");
+    std::string log;
+    if (!publish_run_ffmpeg({"-i", work + "/sound.wav", "-af", loudness_filter(nullptr, seconds), "-f", "null", "-"},
+                            work + "/measure.log", &log))
+        return fail(work, "ffmpeg could not measure the sound: " + last_line(log));
+    LoudnessMeasure measure{};
+    const bool audible = parse_loudnorm(log, &measure);
+    // Silence measures -inf; it is muxed as it is rather than refused.
+    if (!audible) std::fprintf(stderr, "periodica-capture: the sound has no measurable loudness; not normalised\n");
+    std::string filter = loudness_filter(audible ? &measure : nullptr, seconds);
+    if (!audible) filter = filter.substr(0, filter.find(",loudnorm"));
+
+    step("encoding the sound and muxing");
+    if (!publish_mux(work + "/video.mp4", work + "/sound.wav", filter, work + "/chapters.txt",
+                     work + "/periodica.mp4", work + "/mux.log", &log))
+        return fail(work, "ffmpeg could not make the file: " + last_line(log));
+    if (!audible)
+        measured->mode = "not normalised";
+    else if (seconds < kLoudnormShortestSeconds)
+        measured->mode = "gain and true-peak limiter: under 3 s for loudnorm";
+    else
+        measured->mode = "loudnorm " + loudnorm_mode(log);
+
+    step("measuring the file's loudness");
+    if (!publish_run_ffmpeg({"-i", work + "/periodica.mp4", "-map", "0:a", "-af",
+                             "ebur128=peak=true:framelog=verbose", "-f", "null", "-"},
+                            work + "/check.log", &log) ||
+        !parse_ebur128(log, &measured->integrated_lufs, &measured->true_peak_dbtp))
+        return fail(work, "ffmpeg could not measure the file's loudness: " + last_line(log));
+    return 0;
+}
+
+static void remove_work(const std::string& work)
+{
+    for (const char* name : {"sound.wav", "video.mp4", "chapters.txt", "video.log", "measure.log", "mux.log",
+                             "check.log", "periodica.mp4"})
+        std::remove((work + "/" + name).c_str());
+    rmdir(work.c_str());
+}
+
+static void print_summary(const CaptureOptions& options, const PublishLayout& layout, const CaptureSummary& summary,
+                          size_t chapters, const Measured& measured, const std::string& path, double seconds)
+{
+    struct stat info{};
+    stat(path.c_str(), &info);
+    std::printf("periodica-capture: published %s\n", path.c_str());
+    std::printf("  frames     %lld (positions %d-%d, %.2f s at %d fps)\n",
+                static_cast<long long>(summary.frames_written), summary.first_position, summary.last_position,
+                static_cast<double>(summary.frames_written) / options.fps, options.fps);
+    std::printf("  picture    %dx%d in %dx%d, rendered at %dx%d (supersample %d)\n", layout.picture_width,
+                layout.picture_height, layout.width, layout.height, layout.render_width, layout.render_height,
+                layout.factor);
+    std::printf("  chapters   %zu\n", chapters);
+    std::printf("  loudness   %.1f LUFS integrated, true peak %.1f dBTP (%s)\n", measured.integrated_lufs,
+                measured.true_peak_dbtp, measured.mode.c_str());
+    std::printf("  size       %.1f MB\n", static_cast<double>(info.st_size) / 1e6);
+    std::printf("  wall time  %.1f s\n", seconds);
+}
+
+int run_publish(const CaptureOptions& options, const PublishLayout& layout)
+{
+    if (!render_size_fits(options, layout)) return 1;
+    const auto started = std::chrono::steady_clock::now();
+    std::string work = options.out_dir + "/.periodica-publish-XXXXXX";
+    if (!mkdtemp(work.data())) {
+        std::fprintf(stderr, "periodica-capture: cannot make a work directory in %s\n", options.out_dir.c_str());
+        return 1;
+    }
+    PublishFrames frames;
+    frames.layout = layout;
+    frames.frame.resize(static_cast<size_t>(layout.width) * layout.height * 3);
+    std::string error;
+    if (!publish_start_video(&frames.video, work + "/video.mp4", layout.width, layout.height, options.fps,
+                             work + "/video.log", &error))
+        return fail(work, error);
+
+    CaptureOptions render = options;
+    render.out_dir = work;
+    CaptureSummary summary;
+    const FrameSink sink{take_frame, &frames};
+    const int drawn = run_capture(render, &summary, &sink);
+    const bool encoded = ffmpeg_finish(&frames.video);
+    if (drawn != 0) return fail(work, "the show was not published");
+    if (!encoded) {
+        std::ifstream file(work + "/video.log", std::ios::binary);
+        return fail(work, "ffmpeg failed to encode the frames: " +
+                              last_line(std::string(std::istreambuf_iterator<char>(file), {})));
+    }
+
+    const std::vector<Chapter> chapters = publish_chapters(frames.positions, options.fps);
+    std::ofstream(work + "/chapters.txt", std::ios::binary) << chapter_metadata(chapters);
+    Measured measured;
+    if (encode_file(work, static_cast<double>(summary.sound_samples) / 44100.0, &measured) != 0) return 1;
+    const std::string path = options.out_dir + "/periodica.mp4";
+    if (std::rename((work + "/periodica.mp4").c_str(), path.c_str()) != 0)
+        return fail(work, "cannot move the file to " + path);
+    remove_work(work);
+    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - started;
+    print_summary(options, layout, summary, chapters.size(), measured, path, spent.count());
+    return 0;
+}
