@@ -84,11 +84,36 @@ static void draw_covered_square()
     glEnd();
 }
 
+// The disc's texels are all white, so wherever any disc passes the alpha
+// test the pixel takes the caller's colour, whichever disc it is and however
+// many follow: the order and the number of discs over a pixel don't matter.
+// The depth buffer therefore marks coloured pixels (every fragment at depth
+// 0, passing only where nothing was coloured yet): overlapping discs are
+// rejected by the depth test before they are textured, and cost one textured
+// layer instead of several. The depth buffer is cleared before and after;
+// in the show each call is the frame's first depth user or its last.
+static void begin_marking_coloured_pixels(GLboolean* had_depth_test)
+{
+    *had_depth_test = glIsEnabled(GL_DEPTH_TEST);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthRange(0, 0);
+}
+
+static void end_marking_coloured_pixels(GLboolean had_depth_test)
+{
+    glDepthRange(0, 1);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    if (!had_depth_test) glDisable(GL_DEPTH_TEST);
+}
+
 // A 20 x 20 grid, 0.2 apart from (-2, -2) to (1.8, 1.8), of sprites whose
 // sizes ripple in a travelling wave around 0.1 + bias. Scales below zero
 // become 0, so a bias under -1/6 hides the grid (the quads are still issued).
 // Drawn with alpha testing, not blending, in the caller's colour; texturing
-// is left on, the matrix restored.
+// is left on, the matrix restored. With the disc texture (textures[7]) the
+// depth buffer is left cleared to the clear depth, which must be above 0.
 //
 // A large bias makes the discs overlap many times over; once they cover the
 // whole view, overdrawing hundreds of screen-sized quads changes no pixel,
@@ -112,7 +137,8 @@ void sprite_grid_pulse(GLuint texture, double t, double bias)
     glEnable(GL_TEXTURE_2D);
     glAlphaFunc(GL_GREATER, 0.5f);
     glPushMatrix();
-    const bool view_covered = texture == textures[7] && smallest * kDiscSolidRadius >= kCellHalfDiagonal &&
+    const bool white_disc = texture == textures[7];
+    const bool view_covered = white_disc && smallest * kDiscSolidRadius >= kCellHalfDiagonal &&
                               viewport_inside_grid_square();
     if (view_covered) {
         draw_covered_square();
@@ -120,6 +146,8 @@ void sprite_grid_pulse(GLuint texture, double t, double bias)
         // Every sprite is the textured unit quad moved to its grid point and
         // scaled; placing the corners here instead of through the matrix
         // stack lets the four hundred quads go out as one primitive.
+        GLboolean had_depth_test = GL_FALSE;
+        if (white_disc) begin_marking_coloured_pixels(&had_depth_test);
         glBegin(GL_QUADS);
         for (int i = 0; i < kGridSize; ++i) {
             const float y = static_cast<float>(kSpacing * (i - 10));
@@ -129,6 +157,7 @@ void sprite_grid_pulse(GLuint texture, double t, double bias)
             }
         }
         glEnd();
+        if (white_disc) end_marking_coloured_pixels(had_depth_test);
     }
     glDisable(GL_ALPHA_TEST);
     glPopMatrix();
