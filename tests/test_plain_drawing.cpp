@@ -1,0 +1,147 @@
+// The effects drawn with shortcuts (marks in the depth buffer, vertex
+// arrays, shared corners) against the same pictures drawn the plain way,
+// vertex by vertex between glBegin and glEnd, here in the test. Colour
+// channels are compared pixel by pixel; alpha is not, as the window has no
+// alpha channel and no effect blends with the destination's alpha.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "app/shell.h"
+#include "gfx/effects/effects.h"
+#include "gfx/textures.h"
+#include "tests/gl_test_context.h"
+
+static constexpr int kWidth = 320, kHeight = 240;
+static constexpr size_t kAllowedDifferences = kWidth * kHeight / 1000;  // 0.1% of the frame
+
+static std::vector<uint8_t> draw_picture(void (*draw)())
+{
+    glViewport(0, 0, kWidth, kHeight);
+    glClearColor(0.2f, 0.5f, 0.8f, 1);  // structure for any pixel a drawing misses
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    set_frame_view();
+    draw();
+    glFinish();
+    return read_rgba(kWidth, kHeight);
+}
+
+static size_t differing_pixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    size_t differing = 0;
+    for (size_t i = 0; i < a.size(); i += 4)
+        differing += a[i] != b[i] || a[i + 1] != b[i + 1] || a[i + 2] != b[i + 2];
+    return differing;
+}
+
+static size_t coloured_pixels(const std::vector<uint8_t>& picture, const std::vector<uint8_t>& background)
+{
+    return differing_pixels(picture, background);
+}
+
+class PlainDrawing : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(make_gl_test_context(kWidth, kHeight));
+        build_disc();
+        glGenTextures(1, &textures[7]);
+        glBindTexture(GL_TEXTURE_2D, textures[7]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kDiscSize, kDiscSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, disc_pixels);
+    }
+    static void TearDownTestSuite()
+    {
+        glDeleteTextures(1, &textures[7]);
+        textures[7] = 0;
+    }
+};
+
+// The grid pulse's 400 alpha-tested discs one after the other, in grid
+// order, as the effect's header describes them.
+static double grid_t, grid_bias, grid_turn;
+static void plain_grid()
+{
+    glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
+    glColor3f(0.6f, 0.0f, 0.8f);
+    glBindTexture(GL_TEXTURE_2D, textures[7]);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 20; ++i) {
+        const double wobble = std::cos(i + grid_t) / 30;
+        for (int j = 0; j < 20; ++j) {
+            const double s = std::fmax(std::sin(0.5 * j + 0.5 * i + 2 * grid_t) / 30 + grid_bias + wobble + 0.1, 0);
+            const float x = static_cast<float>(0.2 * (j - 10)), y = static_cast<float>(0.2 * (i - 10));
+            const float h = static_cast<float>(s);
+            glTexCoord2f(0, 1);
+            glVertex3f(x - h, y - h, 0);
+            glTexCoord2f(1, 1);
+            glVertex3f(x + h, y - h, 0);
+            glTexCoord2f(1, 0);
+            glVertex3f(x + h, y + h, 0);
+            glTexCoord2f(0, 0);
+            glVertex3f(x - h, y + h, 0);
+        }
+    }
+    glEnd();
+    glDisable(GL_ALPHA_TEST);
+}
+
+static void effect_grid()
+{
+    glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
+    glColor3f(0.6f, 0.0f, 0.8f);
+    sprite_grid_pulse(textures[7], grid_t, grid_bias);
+}
+
+TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
+{
+    const auto background = draw_picture([] {});
+    struct Case { double t, bias, turn; };
+    const Case cases[] = {
+        {1.5, 0.1, 0},      // the tube section's largest discs: many overlaps
+        {2.5, 0.06, 45},    // turned, as 900-1099 draws it
+        {0.3, 0.8, 0},      // the growing grid near covering the view
+        {1.0, 0.0, 10},     // small discs with gaps
+        {4.0, -0.3, 0},     // every disc at scale 0
+    };
+    for (const Case& c : cases) {
+        grid_t = c.t;
+        grid_bias = c.bias;
+        grid_turn = c.turn;
+        SCOPED_TRACE("t " + std::to_string(c.t) + " bias " + std::to_string(c.bias));
+        const auto plain = draw_picture(plain_grid);
+        const auto effect = draw_picture(effect_grid);
+        EXPECT_EQ(differing_pixels(plain, effect), 0u);
+        if (c.bias > 0) {
+            EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 4));
+        }
+    }
+}
+
+// The marks are cleared again and the depth test is left as it was found.
+TEST_F(PlainDrawing, GridPulseLeavesTheDepthBufferClear)
+{
+    for (const bool depth_test : {false, true}) {
+        glClear(GL_DEPTH_BUFFER_BIT);
+        if (depth_test) {
+            glEnable(GL_DEPTH_TEST);
+        } else {
+            glDisable(GL_DEPTH_TEST);
+        }
+        set_frame_view();
+        sprite_grid_pulse(textures[7], 1.5, 0.1);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depth_test ? GL_TRUE : GL_FALSE);
+        std::vector<float> depth(kWidth * kHeight);
+        glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        size_t marked = 0;
+        for (float d : depth) marked += d != 1.0f;
+        EXPECT_EQ(marked, 0u);
+    }
+    glDisable(GL_DEPTH_TEST);
+}
