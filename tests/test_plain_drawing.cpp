@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -144,4 +145,82 @@ TEST_F(PlainDrawing, GridPulseLeavesTheDepthBufferClear)
         EXPECT_EQ(marked, 0u);
     }
     glDisable(GL_DEPTH_TEST);
+}
+
+// The tube with every face filled, inner ones too, and its edge lines, face
+// by face as the effect's header describes it.
+static float tube_phase;
+static void tube_point(int k, int j, double radius, double z_push, float out[3])
+{
+    const float offset_angle = 0.2f * k + tube_phase;
+    const double offset = std::sin(offset_angle);
+    const float angle = static_cast<float>(6.282 * j / 4 + tube_twist[k]);
+    const double s = std::sin(angle), c = std::cos(angle);  // float sine, as the effect takes it
+    out[0] = static_cast<float>(radius * s + offset);
+    out[1] = static_cast<float>(0.5 * k);
+    out[2] = static_cast<float>(radius * c + z_push);
+}
+
+static void plain_tube()
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    glTranslatef(-3, -15, -20);
+    for (int i = 0; i + 1 < kTubeRings; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            float a[3], b[3], c[3], d[3];
+            const float shade = i * (1.0f / 60);
+            glColor4f(shade, shade - j / 4.0f, j / 4.0f, 1);
+            glBegin(GL_QUADS);
+            tube_point(i, j, 5, 0, a);
+            tube_point(i, j + 1, 5, 0, b);
+            tube_point(i + 1, j + 1, 5, 0, c);
+            tube_point(i + 1, j, 5, 0, d);
+            glVertex3fv(a);
+            glVertex3fv(b);
+            glVertex3fv(c);
+            glVertex3fv(d);
+            glEnd();
+            glColor4f(0, 0, 0, 1);
+            glLineWidth(2);
+            glBegin(GL_LINES);
+            tube_point(i, j, 5.001, 0.01, a);
+            tube_point(i + 1, j, 5.001, 0.01, b);
+            tube_point(i, j + 1, 5.001, 0.01, c);
+            tube_point(i + 1, j + 1, 5.001, 0.01, d);
+            glVertex3fv(a);
+            glVertex3fv(b);
+            glVertex3fv(c);
+            glVertex3fv(d);
+            glEnd();
+        }
+    }
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+static void effect_tube()
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    tube_draw(tube_phase);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
+{
+    const auto background = draw_picture([] {});
+    size_t worst = 0;
+    for (const float t : {0.0f, 1.7f, 42.3f, 87.9f, 101.25f}) {
+        tube_update(t);
+        tube_phase = 2 * t;
+        const auto plain = draw_picture(plain_tube);
+        const auto effect = draw_picture(effect_tube);
+        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 4)) << t;
+        worst = std::max(worst, differing_pixels(plain, effect));
+    }
+    EXPECT_LE(worst, kAllowedDifferences);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
