@@ -12,6 +12,7 @@
 
 #include "app/shell.h"
 #include "gfx/effects/effects.h"
+#include "gfx/effects/scalar_field.h"
 #include "gfx/textures.h"
 #include "tests/gl_test_context.h"
 
@@ -223,4 +224,53 @@ TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
     }
     EXPECT_LE(worst, kAllowedDifferences);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+// The cube field nearest cubes first against its cubes drawn one by one in
+// lattice order with draw_cube (every face lit, then the outline), at times
+// the finale shows.
+static float field_t;
+static void field_view()
+{
+    glDisable(GL_TEXTURE_2D);
+    glTranslatef(0, 0, -12);
+    glEnable(GL_DEPTH_TEST);
+}
+
+static void plain_field()
+{
+    field_view();
+    draw_cube_field(field_t);  // only for its lights; cleared below
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    set_frame_view();
+    glTranslatef(0, 0, -12);
+    glRotatef(13 * field_t, 1, 0, 0);
+    glRotatef(17 * field_t, 0, 1, 0);
+    glRotatef(15 * field_t, 0, 0, 1);
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) draw_cube(scalar_field[i][j][k] - 0.8f, i - 8.0f, j - 8.0f, k - 8.0f);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+static void effect_field()
+{
+    field_view();
+    draw_cube_field(field_t);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
+{
+    const auto background = draw_picture([] {});
+    for (const double seconds : {118.0, 124.5, 130.0, 133.0, 139.5}) {
+        field_update(static_cast<float>(seconds / 7));
+        field_t = static_cast<float>(2 * seconds);
+        const auto plain = draw_picture(plain_field);
+        const auto effect = draw_picture(effect_field);
+        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 10)) << seconds;
+        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
+    }
 }

@@ -166,15 +166,28 @@ void draw_cube_field(float t)
                 any_cube = any_cube || half[i][j][k] > 0;
             }
 
+    // Nearest cubes first, so the depth test turns away the fragments of
+    // those behind them before they are shaded: each lattice axis is walked
+    // from the end nearer the eye. The picture is the same whatever the
+    // order, apart from pixels where two faces tie in depth.
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    int first[3], step[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        const bool toward_eye = modelview[axis * 4 + 2] > 0;  // eye-space z of the axis
+        first[axis] = toward_eye ? kFieldSize - 1 : 0;
+        step[axis] = toward_eye ? -1 : 1;
+    }
+
     GLfloat corners[8][3];
     const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
     glBegin(GL_QUADS);
-    for (int i = 0; i < kFieldSize; ++i)
-        for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k) {
+    for (int ni = 0, i = first[0]; ni < kFieldSize; ++ni, i += step[0])
+        for (int nj = 0, j = first[1]; nj < kFieldSize; ++nj, j += step[1])
+            for (int nk = 0, k = first[2]; nk < kFieldSize; ++nk, k += step[2]) {
                 if (!(half[i][j][k] > 0)) continue;
                 box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
                             half[i][j][k], corners);
