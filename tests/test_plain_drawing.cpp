@@ -274,3 +274,62 @@ TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
         EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
     }
 }
+
+// The iso-surface nearest cells first against every cell polygonised in
+// lattice order, both copies, at times its section shows.
+static float iso_t;
+static void plain_iso_pass()
+{
+    glBegin(GL_TRIANGLES);
+    for (int i = 0; i + 1 < kFieldSize; ++i)
+        for (int j = 0; j + 1 < kFieldSize; ++j)
+            for (int k = 0; k + 1 < kFieldSize; ++k) {
+                const float values[8] = {
+                    scalar_field[i][j][k],         scalar_field[i + 1][j][k],
+                    scalar_field[i + 1][j + 1][k], scalar_field[i][j + 1][k],
+                    scalar_field[i][j][k + 1],     scalar_field[i + 1][j][k + 1],
+                    scalar_field[i + 1][j + 1][k + 1], scalar_field[i][j + 1][k + 1],
+                };
+                polygonise_cell(values, i - 8.0f, j - 8.0f, k - 8.0f);
+            }
+    glEnd();
+}
+
+static void plain_iso()
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glTranslatef(0, 0, -28);
+    glRotatef(13 * iso_t, 1, 0, 0);
+    glRotatef(17 * iso_t, 0, 1, 0);
+    glRotatef(15 * iso_t, 0, 0, 1);
+    plain_iso_pass();
+    const float f = static_cast<float>(1 + 0.7f * std::sin(static_cast<double>(iso_t)));
+    glScalef(f, f, f);
+    plain_iso_pass();
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+static void effect_iso()
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glTranslatef(0, 0, -28);
+    draw_iso_surface(iso_t);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(PlainDrawing, IsoSurfaceMatchesItsCellsDrawnInLatticeOrder)
+{
+    const auto background = draw_picture([] {});
+    for (const double seconds : {69.0, 72.5, 76.0, 80.25, 84.0}) {
+        field_update(static_cast<float>(seconds / 3));
+        iso_t = static_cast<float>(2 * seconds);
+        const auto plain = draw_picture(plain_iso);
+        const auto effect = draw_picture(effect_iso);
+        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 20)) << seconds;
+        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
+    }
+}
