@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
@@ -66,17 +67,31 @@ static void emit_faces(const Faces& faces, const GLfloat c[8][3], unsigned skip 
     }
 }
 
-// The twelve edges for an open GL_LINES primitive, in the order of the
-// single-cube outline: z- square, z+ square, x- and x+ z-parallel edges.
-static void emit_edges(const GLfloat c[8][3])
+// The twelve edges as corner pairs, in the order of the single-cube
+// outline: z- square, z+ square, x- and x+ z-parallel edges.
+static const GLuint kEdges[12][2] = {
+    {MMM, PMM}, {PMM, PPM}, {PPM, MPM}, {MPM, MMM}, {MMP, MPP}, {MPP, PPP},
+    {PPP, PMP}, {PMP, MMP}, {MPM, MPP}, {MMP, MMM}, {PPP, PPM}, {PMM, PMP},
+};
+
+// One lit face vertex as the arrays hand it to GL: normal, then position.
+struct FaceVertex {
+    GLfloat normal[3];
+    GLfloat position[3];
+};
+
+// Appends the faces whose bit is clear in skip, four vertices each with the
+// face's normal: the vertices glNormal3fv and glVertex3fv would give.
+static void append_faces(const GLfloat c[8][3], unsigned skip, std::vector<FaceVertex>* out)
 {
-    static const int kEdges[12][2] = {
-        {MMM, PMM}, {PMM, PPM}, {PPM, MPM}, {MPM, MMM}, {MMP, MPP}, {MPP, PPP},
-        {PPP, PMP}, {PMP, MMP}, {MPM, MPP}, {MMP, MMM}, {PPP, PPM}, {PMM, PMP},
-    };
-    for (const auto& edge : kEdges) {
-        glVertex3fv(c[edge[0]]);
-        glVertex3fv(c[edge[1]]);
+    for (int f = 0; f < 6; ++f) {
+        if (skip >> f & 1) continue;
+        for (int corner : kOutwardFaces[f].corners) {
+            FaceVertex v;
+            std::copy(kOutwardFaces[f].normal, kOutwardFaces[f].normal + 3, v.normal);
+            std::copy(c[corner], c[corner] + 3, v.position);
+            out->push_back(v);
+        }
     }
 }
 
@@ -166,35 +181,67 @@ void draw_cube_field(float t)
                 any_cube = any_cube || half[i][j][k] > 0;
             }
 
+    // Nearest cubes first, so the depth test turns away the fragments of
+    // those behind them before they are shaded: each lattice axis is walked
+    // from the end nearer the eye. The picture is the same whatever the
+    // order, apart from pixels where two faces tie in depth.
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    int first[3], step[3];
+    for (int axis = 0; axis < 3; ++axis) {
+        const bool toward_eye = modelview[axis * 4 + 2] > 0;  // eye-space z of the axis
+        first[axis] = toward_eye ? kFieldSize - 1 : 0;
+        step[axis] = toward_eye ? -1 : 1;
+    }
+
+    // Both batches go out as vertex arrays: the same vertices in the same
+    // order as one glVertex call each, for far fewer calls. The outline's
+    // corners are shared by the edges that meet there.
     GLfloat corners[8][3];
-    const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
-    glFrontFace(GL_CCW);
-    glCullFace(GL_BACK);
-    glEnable(GL_CULL_FACE);
-    glBegin(GL_QUADS);
-    for (int i = 0; i < kFieldSize; ++i)
-        for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k) {
+    std::vector<FaceVertex> faces;
+    std::vector<GLfloat> outline_corners;
+    std::vector<GLuint> outline_edges;
+    for (int ni = 0, i = first[0]; ni < kFieldSize; ++ni, i += step[0])
+        for (int nj = 0, j = first[1]; nj < kFieldSize; ++nj, j += step[1])
+            for (int nk = 0, k = first[2]; nk < kFieldSize; ++nk, k += step[2]) {
                 if (!(half[i][j][k] > 0)) continue;
                 box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
                             half[i][j][k], corners);
-                emit_faces(kOutwardFaces, corners, hidden_faces(half, i, j, k));
+                append_faces(corners, hidden_faces(half, i, j, k), &faces);
             }
-    glEnd();
-    if (!was_culling) glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    if (!any_cube) return;
-
-    glColor4f(0, 0, 0, 1);
-    glLineWidth(2);
-    glBegin(GL_LINES);
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
             for (int k = 0; k < kFieldSize; ++k) {
                 if (!(half[i][j][k] > 0)) continue;
                 box_corners(static_cast<float>(i - 8), static_cast<float>(j - 8), static_cast<float>(k - 8),
                             half[i][j][k] + kOutlineGap, corners);
-                emit_edges(corners);
+                const GLuint base = static_cast<GLuint>(outline_corners.size() / 3);
+                outline_corners.insert(outline_corners.end(), &corners[0][0], &corners[0][0] + 24);
+                for (const auto& edge : kEdges) {
+                    outline_edges.push_back(base + edge[0]);
+                    outline_edges.push_back(base + edge[1]);
+                }
             }
-    glEnd();
+
+    const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (!faces.empty()) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, sizeof(FaceVertex), faces[0].normal);
+        glVertexPointer(3, GL_FLOAT, sizeof(FaceVertex), faces[0].position);
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(faces.size()));
+        glDisableClientState(GL_NORMAL_ARRAY);
+    }
+    if (!was_culling) glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    if (any_cube) {
+        glColor4f(0, 0, 0, 1);
+        glLineWidth(2);
+        glVertexPointer(3, GL_FLOAT, 0, outline_corners.data());
+        glDrawElements(GL_LINES, static_cast<GLsizei>(outline_edges.size()), GL_UNSIGNED_INT, outline_edges.data());
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
 }

@@ -62,31 +62,53 @@ void polygonise_cell(const float values[8], float x, float y, float z)
     }
 }
 
-// One copy of the surface: every cell of the lattice in one GL_TRIANGLES.
+// Lattice index n of the n-th step along an axis walked from the end nearer
+// the eye (cells 0..kCellCount-1), so nearer triangles go first and the
+// depth test turns away those behind them before they are shaded.
+struct AxisWalk {
+    int first, step;
+};
+
+static AxisWalk walk_from_the_eye(const GLfloat modelview[16], int axis)
+{
+    const bool toward_eye = modelview[axis * 4 + 2] > 0;  // eye-space z of the axis
+    return toward_eye ? AxisWalk{kCellCount - 1, -1} : AxisWalk{0, 1};
+}
+
+// One copy of the surface: every cell of the lattice in one GL_TRIANGLES,
+// nearest cells first. The order changes the picture only where two
+// triangles tie in depth.
 static void surface_pass()
 {
+    GLfloat modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const AxisWalk wi = walk_from_the_eye(modelview, 0);
+    const AxisWalk wj = walk_from_the_eye(modelview, 1);
+    const AxisWalk wk = walk_from_the_eye(modelview, 2);
     glBegin(GL_TRIANGLES);
-    for (int i = 0; i < kCellCount; ++i) {
-        for (int j = 0; j < kCellCount; ++j) {
+    for (int ni = 0, i = wi.first; ni < kCellCount; ++ni, i += wi.step) {
+        for (int nj = 0, j = wj.first; nj < kCellCount; ++nj, j += wj.step) {
             // The colour depends on j only; each cell would set the same one.
             const float g = static_cast<float>(j) / kFieldSize;
             glColor3f(1 - g, g, 1);
-            // Slide along k: a cell's far face values become the next
-            // cell's near face, so each lattice value is read once per row.
+            // Slide along k: a cell's face toward the walk's next cell is
+            // that cell's other face, so each lattice value is read once
+            // per row. Corners 0-3 lie at k, 4-7 at k + 1.
             float values[8];
-            values[4] = scalar_field[i][j][0];
-            values[5] = scalar_field[i + 1][j][0];
-            values[6] = scalar_field[i + 1][j + 1][0];
-            values[7] = scalar_field[i][j + 1][0];
-            for (int k = 0; k < kCellCount; ++k) {
-                values[0] = values[4];
-                values[1] = values[5];
-                values[2] = values[6];
-                values[3] = values[7];
-                values[4] = scalar_field[i][j][k + 1];
-                values[5] = scalar_field[i + 1][j][k + 1];
-                values[6] = scalar_field[i + 1][j + 1][k + 1];
-                values[7] = scalar_field[i][j + 1][k + 1];
+            const int start = wk.step > 0 ? 0 : kCellCount;  // the face read before the first cell
+            values[0] = values[4] = scalar_field[i][j][start];
+            values[1] = values[5] = scalar_field[i + 1][j][start];
+            values[2] = values[6] = scalar_field[i + 1][j + 1][start];
+            values[3] = values[7] = scalar_field[i][j + 1][start];
+            for (int nk = 0, k = wk.first; nk < kCellCount; ++nk, k += wk.step) {
+                const int kept = wk.step > 0 ? 0 : 4;  // the face shared with the previous cell
+                const int fresh = 4 - kept;
+                const int fresh_k = wk.step > 0 ? k + 1 : k;
+                for (int c = 0; c < 4; ++c) values[kept + c] = values[fresh + c];
+                values[fresh + 0] = scalar_field[i][j][fresh_k];
+                values[fresh + 1] = scalar_field[i + 1][j][fresh_k];
+                values[fresh + 2] = scalar_field[i + 1][j + 1][fresh_k];
+                values[fresh + 3] = scalar_field[i][j + 1][fresh_k];
                 polygonise_cell(values, static_cast<float>(i - kLatticeCentre),
                                 static_cast<float>(j - kLatticeCentre), static_cast<float>(k - kLatticeCentre));
             }

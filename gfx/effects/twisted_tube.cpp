@@ -58,12 +58,23 @@ static void ring_points(int k, float phase, RingPoints& out)
 }
 
 // Draws the tube for phase T (seconds) at (-3, -15, -20) under its own
-// model-view matrix. Leaves colour black and line width 2.
+// model-view matrix. Leaves colour black, line width 2 and culling as it
+// was.
+//
+// The faces wind counter-clockwise seen from outside, and the tube's open
+// ends lie beyond the top and bottom of the view: every face turned away
+// from the eye lies behind one turned toward it, so those are culled rather
+// than filled and then covered. Only outline pixels, where a face seen from
+// behind meets one seen from the front at the same depth, can change.
 void tube_draw(float phase)
 {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(-3, -15, -20);
+    const GLboolean was_culling = glIsEnabled(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
 
     // Each ring's points serve two segments: compute them once.
     RingPoints rings[kTubeRings];
@@ -93,4 +104,5 @@ void tube_draw(float phase)
             glEnd();
         }
     }
+    if (!was_culling) glDisable(GL_CULL_FACE);
 }
