@@ -13,7 +13,3 @@ gtest_discover_tests(test_timeline)
 add_executable(test_flash test_flash.cpp)
 target_link_libraries(test_flash PRIVATE app gl_test_context GTest::gtest_main)
 gtest_discover_tests(test_flash)
-
-add_executable(test_sprite_grid_cover test_sprite_grid_cover.cpp)
-target_link_libraries(test_sprite_grid_cover PRIVATE app gl_test_context GTest::gtest_main)
-gtest_discover_tests(test_sprite_grid_cover)

@@ -323,49 +323,6 @@ TEST_F(Effects3d, EveryCubeFaceTurnedToTheViewerIsLitTheSameCyan)
     }
 }
 
-TEST_F(Effects3d, FieldLooksLikeItsCubesDrawnOneByOne)
-{
-    // The field draws in two batches, culls back faces and leaves out faces
-    // between full cubes; none of that may change the picture. Cubes need
-    // more pixels than the other tests to show the slits between them.
-    constexpr int kBigWidth = 320, kBigHeight = 240;
-    ASSERT_TRUE(make_gl_test_context(kBigWidth, kBigHeight));
-    glViewport(0, 0, kBigWidth, kBigHeight);
-    for (float t : {0.7f, 5.3f, 9.9f}) {
-        field_update(t / 7);
-        std::vector<uint8_t> frames[2];
-        for (int pass = 0; pass < 2; ++pass) {
-            glMatrixMode(GL_PROJECTION);
-            glLoadIdentity();
-            glFrustum(-1.33, 1.33, -1, 1, 3, 1000);
-            glMatrixMode(GL_MODELVIEW);
-            glLoadIdentity();
-            glTranslatef(0, 0, -12);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            if (pass == 0) {
-                draw_cube_field(t);  // also leaves its lights for the second pass
-                EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-            } else {
-                glRotatef(13 * t, 1, 0, 0);
-                glRotatef(17 * t, 0, 1, 0);
-                glRotatef(15 * t, 0, 0, 1);
-                for (int i = 0; i < kFieldSize; ++i)
-                    for (int j = 0; j < kFieldSize; ++j)
-                        for (int k = 0; k < kFieldSize; ++k)
-                            draw_cube(scalar_field[i][j][k] - 0.8f, i - 8.0f, j - 8.0f, k - 8.0f);
-            }
-            frames[pass] = read_rgba(kBigWidth, kBigHeight);
-        }
-        int differing = 0, cyan = 0;
-        for (size_t i = 0; i < frames[0].size(); i += 4) {
-            differing += std::memcmp(&frames[0][i], &frames[1][i], 3) != 0;
-            cyan += frames[0][i + 1] > 150 && frames[0][i] < 50;
-        }
-        EXPECT_GT(cyan, 1000) << "t " << t;
-        EXPECT_LE(differing, 40) << "t " << t;  // outline pixels may tie in depth (about 10)
-    }
-}
-
 // ---------------------------------------------------------------- iso-surface
 
 float g_cell[8];

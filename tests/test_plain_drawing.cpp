@@ -19,11 +19,16 @@
 static constexpr int kWidth = 320, kHeight = 240;
 static constexpr size_t kAllowedDifferences = kWidth * kHeight / 1000;  // 0.1% of the frame
 
+// The viewport drawn into; the closing zoom-out shrinks it.
+static const int whole_view[4] = {0, 0, kWidth, kHeight};
+static int view[4] = {0, 0, kWidth, kHeight};
+
 static std::vector<uint8_t> draw_picture(void (*draw)())
 {
     glViewport(0, 0, kWidth, kHeight);
     glClearColor(0.2f, 0.5f, 0.8f, 1);  // structure for any pixel a drawing misses
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(view[0], view[1], view[2], view[3]);
     set_frame_view();
     draw();
     glFinish();
@@ -64,10 +69,11 @@ protected:
 
 // The grid pulse's 400 alpha-tested discs one after the other, in grid
 // order, as the effect's header describes them.
-static double grid_t, grid_bias, grid_turn;
+static double grid_t, grid_bias, grid_turn, grid_shift;
 static void plain_grid()
 {
     glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
+    glTranslatef(static_cast<float>(grid_shift), 0, 0);
     glColor3f(0.6f, 0.0f, 0.8f);
     glBindTexture(GL_TEXTURE_2D, textures[7]);
     glEnable(GL_TEXTURE_2D);
@@ -97,6 +103,7 @@ static void plain_grid()
 static void effect_grid()
 {
     glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
+    glTranslatef(static_cast<float>(grid_shift), 0, 0);
     glColor3f(0.6f, 0.0f, 0.8f);
     sprite_grid_pulse(textures[7], grid_t, grid_bias);
 }
@@ -104,26 +111,35 @@ static void effect_grid()
 TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
 {
     const auto background = draw_picture([] {});
-    struct Case { double t, bias, turn; };
+    struct Case { double t, bias, turn, shift; bool zoomed; };
     const Case cases[] = {
-        {1.5, 0.1, 0},      // the tube section's largest discs: many overlaps
-        {2.5, 0.06, 45},    // turned, as 900-1099 draws it
-        {0.3, 0.8, 0},      // the growing grid near covering the view
-        {1.0, 0.0, 10},     // small discs with gaps
-        {4.0, -0.3, 0},     // every disc at scale 0
+        {1.5, 0.1, 0, 0, false},    // the tube section's largest discs: many overlaps
+        {2.5, 0.06, 45, 0, false},  // turned, as 900-1099 draws it
+        {0.3, 0.8, 0, 0, false},    // the growing grid near covering the view
+        {1.0, 0.0, 10, 0, false},   // small discs with gaps
+        {4.0, -0.3, 0, 0, false},   // every disc at scale 0
+        {7.5, 2.0, 0, 0, false},    // the growing grid near its end: discs far larger than the view
+        {1.0, 0.3, 45, 0, false},   // the whole view covered, turned
+        {2.0, 1.0, 0, 0, true},     // covered, in the closing zoom-out's small viewport
+        {7.5, 2.0, 0, 0.8, false},  // the discs reach past the grid's edge, which is in view
+        {1.9, 0.1, 0, 0, false},    // the smallest discs just short of closing the gaps
     };
     for (const Case& c : cases) {
         grid_t = c.t;
         grid_bias = c.bias;
         grid_turn = c.turn;
+        grid_shift = c.shift;
+        const int zoomed_view[4] = {120, 90, 80, 60};
+        std::copy(c.zoomed ? zoomed_view : whole_view, (c.zoomed ? zoomed_view : whole_view) + 4, view);
         SCOPED_TRACE("t " + std::to_string(c.t) + " bias " + std::to_string(c.bias));
         const auto plain = draw_picture(plain_grid);
         const auto effect = draw_picture(effect_grid);
         EXPECT_EQ(differing_pixels(plain, effect), 0u);
-        if (c.bias > 0) {
+        if (c.bias > 0 && !c.zoomed) {
             EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 4));
         }
     }
+    std::copy(whole_view, whole_view + 4, view);
 }
 
 // The marks are cleared again and the depth test is left as it was found.
