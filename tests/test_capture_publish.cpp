@@ -4,18 +4,15 @@
 // frames of the rings rendered at 1, 2 and 4 times the size.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/sections.h"
+#include "tests/test_files.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/publish_media.h"
 #include "tools/capture/publish_picture.h"
@@ -141,15 +138,13 @@ TEST(PublishOptions, DefaultsSizesAndRefusals)
     CaptureOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--publish", "out"}, &options, &error)) << error;
-    EXPECT_TRUE(options.publish);
     EXPECT_EQ(options.out_dir, "out");
-    EXPECT_EQ(options.publish_width, 1920);
-    EXPECT_EQ(options.publish_height, 1080);
-    EXPECT_EQ(options.supersample, 2);
-    EXPECT_EQ(options.fps, 60);
+    EXPECT_EQ((std::vector<int>{options.publish, options.publish_width, options.publish_height, options.supersample,
+                                options.fps}),
+              (std::vector<int>{true, 1920, 1080, 2, 60}));
     ASSERT_TRUE(parse({"--publish=o", "--size=1440x1080", "--supersample", "4"}, &options, &error)) << error;
-    EXPECT_EQ(options.publish_width, 1440);
-    EXPECT_EQ(options.supersample, 4);
+    EXPECT_EQ((std::vector<int>{options.publish_width, options.publish_height, options.supersample}),
+              (std::vector<int>{1440, 1080, 4}));
     for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
              {"--publish", "o", "--size", "321x240"}, {"--publish", "o", "--size", "320"},
              {"--publish", "o", "--supersample", "9"}, {"--publish", "o", "--mp4"},
@@ -159,34 +154,20 @@ TEST(PublishOptions, DefaultsSizesAndRefusals)
     }
 }
 
-// The tool itself.
+// The tool itself. ffmpeg is installed with the other dependencies, so its
+// absence fails these tests.
 struct RunResult { int status; std::string out, err; };
-
-static std::string file_text(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-static std::string work_dir(const char* name)
-{
-    const std::string dir = testing::TempDir() + "capture_publish_" + name;
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-    return dir;
-}
 
 static RunResult run(const std::string& dir, const std::string& command)
 {
-    const int status = std::system((command + " >'" + dir + "/stdout' 2>'" + dir + "/stderr'").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, file_text(dir + "/stdout"), file_text(dir + "/stderr")};
+    const int status = run_command(command + " >'" + dir + "/stdout' 2>'" + dir + "/stderr'");
+    return {status, read_text(dir + "/stdout"), read_text(dir + "/stderr")};
 }
 
 static RunResult capture(const std::string& dir, const std::string& arguments, const std::string& environment = "")
 {
     return run(dir, environment + " '" CAPTURE_BINARY "' --data '" CAPTURE_DATA_DIR "' " + arguments);
 }
-
-static bool have_ffmpeg() { return std::system("command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null") == 0; }
 
 // Integrated loudness and true peak as ebur128 measures the file's sound.
 static void expect_streaming_loudness(const std::string& dir, const std::string& mp4)
@@ -201,8 +182,7 @@ static void expect_streaming_loudness(const std::string& dir, const std::string&
 
 TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
 {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
-    const std::string dir = work_dir("span");
+    const std::string dir = scratch_dir("publish_span");
     const RunResult published = capture(dir, "--publish '" + dir + "/out' --from 1240 --to 1310 --size 320x240");
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
@@ -235,8 +215,7 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
 
 TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
 {
-    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
-    const std::string dir = work_dir("short");
+    const std::string dir = scratch_dir("publish_short");
     // 1.3 s, too short for loudnorm's window; a 64x48 picture between 16-pixel bars.
     const RunResult published =
         capture(dir, "--publish '" + dir + "/out' --from 1300 --to 1310 --size 96x48 --supersample 1");
@@ -245,7 +224,7 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
     expect_streaming_loudness(dir, mp4);
     ASSERT_EQ(run(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + dir +
                            "/frame.rgb'").status, 0);
-    const std::string frame = file_text(dir + "/frame.rgb");
+    const std::string frame = read_text(dir + "/frame.rgb");
     ASSERT_EQ(frame.size(), 96u * 48 * 3);
     int bar_max = 0, picture_max = 0;
     for (int y = 0; y < 48; ++y)
@@ -261,13 +240,13 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
 
 TEST(PublishRun, ImpossibleSizesAndMissingFfmpegAreOneLineFailures)
 {
-    const std::string dir = work_dir("fail");
+    const std::string dir = scratch_dir("publish_fail");
     const RunResult huge = capture(dir, "--publish '" + dir + "/huge' --size 8192x6144 --supersample 4 --to 5");
     EXPECT_EQ(huge.status, 1);
     EXPECT_NE(huge.err.find("headless OpenGL context"), std::string::npos) << huge.err;
     EXPECT_EQ(std::count(huge.err.begin(), huge.err.end(), '\n'), 1) << huge.err;
-    EXPECT_FALSE(std::ifstream(dir + "/huge/periodica.mp4").good());
-    std::system(("mkdir -p '" + dir + "/empty'").c_str());
+    EXPECT_FALSE(file_exists(dir + "/huge/periodica.mp4"));
+    run_command("mkdir -p '" + dir + "/empty'");
     const RunResult no_ffmpeg = capture(dir, "--publish '" + dir + "/none' --to 5", "PATH='" + dir + "/empty'");
     EXPECT_EQ(no_ffmpeg.status, 1);
     EXPECT_NE(no_ffmpeg.err.find("--publish needs ffmpeg"), std::string::npos) << no_ffmpeg.err;
@@ -294,7 +273,7 @@ static std::vector<uint8_t> rings_frame(const std::string& dir, int factor)
 
 TEST(PublishSupersampling, TwoTimesComesCloserToFourAndSoftensRingEdges)
 {
-    const std::string dir = work_dir("supersample");
+    const std::string dir = scratch_dir("publish_supersample");
     const std::vector<uint8_t> once = rings_frame(dir, 1), twice = rings_frame(dir, 2), reference = rings_frame(dir, 4);
     ASSERT_FALSE(once.empty() || twice.empty() || reference.empty());
     double off_once = 0, off_twice = 0;
