@@ -59,7 +59,6 @@ std::vector<std::vector<Segment>> line_strips(const std::vector<float>& buffer)
     }
     return strips;
 }
-size_t segment_count(const std::vector<float>& buffer) { return feedback_lines(buffer).size(); }
 
 // ---------------------------------------------------------------- rings
 
@@ -147,61 +146,6 @@ TEST(Tube, TwistIsSmoothAlongTheTubeAndMovesWithTime)
     }
 }
 
-void draw_tube_untwisted()
-{
-    glTranslatef(30, 30, 30);  // the tube places itself; this must not matter
-    tube_draw(0.0f);
-}
-
-TEST_F(Effects3d, TubeFirstQuadAtZeroTwistColoursAndEdges)
-{
-    tube_clear();
-    const auto buffer = capture_feedback(draw_tube_untwisted);
-    const auto polygons = feedback_polygons(buffer);
-    // 59 segments of 4 sides, a quad coming out as one or two polygons;
-    // the faces turned away from the eye are culled, about half of them.
-    ASSERT_GE(polygons.size(), 59u);
-    ASSERT_LE(polygons.size(), 472u);
-    const double side = 6.282 / 4, offset = std::sin(0.2);
-    const Point corners[4] = {{-3, -15, -15},
-                              {5 * std::sin(side) - 3, -15, 5 * std::cos(side) - 20},
-                              {5 * std::sin(side) + offset - 3, -14.5, 5 * std::cos(side) - 20},
-                              {offset - 3, -14.5, -15}};
-    // Segment 0's side 0 faces the eye: its polygons come first.
-    std::vector<bool> seen(4, false);
-    for (size_t p = 0; p < 2; ++p) {
-        bool all_known = true;
-        for (const auto& v : polygons[p]) {
-            bool known = false;
-            for (int c = 0; c < 4; ++c)
-                if (distance(eye(v), corners[c]) < 1e-3) known = seen[c] = true;
-            all_known = all_known && known;
-            EXPECT_TRUE(known || p > 0) << "stray vertex " << eye(v).x << "," << eye(v).y << "," << eye(v).z;
-        }
-        if (!all_known) break;
-    }
-    EXPECT_EQ(seen, std::vector<bool>(4, true));
-    // Segment 0: side 0 black; side 3 (facing the eye too) blue with its
-    // negative green clamped; the last face shown (58/60, 58/60 - s, s).
-    EXPECT_EQ(polygons[0][0].r + polygons[0][0].g + polygons[0][0].b, 0.0f);
-    const auto side3 = std::find_if(polygons.begin(), polygons.end(), [](const auto& polygon) {
-        return std::fabs(polygon[0].b - 0.75) < 1e-3 && polygon[0].r < 1e-3;
-    });
-    ASSERT_NE(side3, polygons.end());
-    EXPECT_NEAR((*side3)[0].g, 0.0, 1e-3);
-    EXPECT_NEAR(polygons.back()[0].r, 58.0 / 60, 1e-3);
-    EXPECT_NEAR(polygons.back()[0].g, std::fmax(58.0 / 60 - polygons.back()[0].b, 0), 1e-3);
-    // Two black long edges per face, just outside it; none around the rings.
-    ASSERT_EQ(segment_count(buffer), 472u);
-    const auto strips = line_strips(buffer);
-    EXPECT_NEAR(eye(strips[0][0].a).z, 5.011 - 20, 1e-3);
-    for (const auto& strip : strips)
-        for (const auto& s : strip) {
-            EXPECT_NEAR(eye(s.b).y - eye(s.a).y, 0.5, 1e-3);
-            EXPECT_EQ(s.a.r + s.a.g + s.a.b, 0.0f);
-        }
-}
-
 // ---------------------------------------------------------------- cubes
 
 float g_cube_value = 0;
@@ -232,53 +176,6 @@ TEST_F(Effects3d, CubeSizeFollowsTheValueAboveTheThreshold)
         EXPECT_LT(distance(low, {1 - half, 2 - half, 3 - half}), 1e-4) << value;
         EXPECT_LT(distance(high, {1 + half, 2 + half, 3 + half}), 1e-4) << value;
     }
-}
-
-void draw_field_still() { draw_cube_field(0.0f); }
-
-TEST_F(Effects3d, CubeFieldDrawsOneCubePerValueAboveThresholdUnderTwoLights)
-{
-    field_clear();
-    EXPECT_TRUE(capture_feedback(draw_field_still).empty());
-    field_update(0.0f);
-    size_t expected = 0;
-    for (const auto& plane : scalar_field)
-        for (const auto& row : plane)
-            for (float value : row) expected += value > 0.8f;
-    ASSERT_GT(expected, 0u);
-    const auto buffer = capture_feedback(draw_field_still);
-    EXPECT_EQ(segment_count(buffer), 12 * expected);
-    for (const auto& strip : line_strips(buffer))  // unturned at t = 0: edges run along one axis
-        for (const auto& s : strip) {
-            const Point a = eye(s.a), b = eye(s.b);
-            EXPECT_EQ((std::fabs(a.x - b.x) > 1e-4) + (std::fabs(a.y - b.y) > 1e-4) + (std::fabs(a.z - b.z) > 1e-4), 1);
-        }
-    // The cube on the three sources, lattice (8, 10, 6), has the full edge.
-    bool full_corner = false;
-    for (const auto& strip : line_strips(buffer))
-        for (const auto& s : strip) full_corner = full_corner || distance(eye(s.a), {0.5, 2.5, -1.5}) < 1e-4;
-    EXPECT_TRUE(full_corner);
-    // Cubes on the lattice's outer planes get faces too: each of these shows
-    // its front face, z + 0.5 in front of its centre.
-    field_clear();
-    const int kOuter[][3] = {{0, 8, 8}, {15, 8, 8}, {8, 0, 8}, {8, 15, 8}, {8, 8, 0}, {8, 8, 15}, {0, 0, 0}};
-    for (const auto& c : kOuter) scalar_field[c[0]][c[1]][c[2]] = 1.8f;
-    const auto faces = feedback_polygons(capture_feedback(draw_field_still));
-    for (const auto& c : kOuter) {
-        const Point front{c[0] - 8.0, c[1] - 8.0, c[2] - 7.5};
-        bool shown = false;
-        for (const auto& polygon : faces)
-            for (const auto& v : polygon) shown = shown || distance(eye(v), front) < 0.75;
-        EXPECT_TRUE(shown) << c[0] << "," << c[1] << "," << c[2];
-    }
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0) && glIsEnabled(GL_LIGHT1));
-    GLfloat diffuse0[4], position0[4];
-    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse0);
-    glGetLightfv(GL_LIGHT0, GL_POSITION, position0);
-    const GLfloat want_diffuse0[4] = {1, 0, 1, 1}, want_position0[4] = {1, 1, -100, 0};
-    EXPECT_EQ(std::memcmp(diffuse0, want_diffuse0, sizeof diffuse0), 0);
-    EXPECT_EQ(std::memcmp(position0, want_position0, sizeof position0), 0);
 }
 
 // A 64x48 view of +-4/3 by +-1 with the field's lights set up (from an
