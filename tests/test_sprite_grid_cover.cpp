@@ -86,7 +86,7 @@ TEST(GridCover, CoveredViewIsOneSquareWithTheDiscsExactPixels)
         if (c.covers) {
             EXPECT_LE(shortcut_polygons, 8u);  // one square, split by clipping
         } else {
-            EXPECT_EQ(shortcut_polygons, literal_polygons);
+            EXPECT_GT(shortcut_polygons, 8u);  // discs, not the one square (covered cells may add squares)
         }
         // Colour only: the window has no alpha channel and no effect blends
         // with the destination's alpha, which keeps the last disc edge's.

@@ -84,6 +84,60 @@ static void draw_covered_square()
     glEnd();
 }
 
+// Grid cells (between four neighbouring grid points) whose four discs all
+// reach kCellHalfDiagonal with their solid middle: every point of such a
+// cell is coloured, whichever discs overlap it.
+struct CoveredCells {
+    bool cell[kGridSize - 1][kGridSize - 1];
+    int count;
+};
+
+static void find_covered_cells(const double scales[kGridSize][kGridSize], CoveredCells* covered)
+{
+    covered->count = 0;
+    for (int i = 0; i + 1 < kGridSize; ++i)
+        for (int j = 0; j + 1 < kGridSize; ++j) {
+            const double smallest = std::fmin(std::fmin(scales[i][j], scales[i][j + 1]),
+                                              std::fmin(scales[i + 1][j], scales[i + 1][j + 1]));
+            covered->cell[i][j] = smallest * kDiscSolidRadius >= kCellHalfDiagonal;
+            covered->count += covered->cell[i][j];
+        }
+}
+
+// True when sprite (i, j)'s whole quad lies inside covered cells: it can
+// colour no pixel they don't. The quad's half-size s is under n cells.
+static bool sprite_inside_covered_cells(const CoveredCells& covered, int i, int j, double s)
+{
+    const int n = static_cast<int>(s / kSpacing) + 1;
+    if (i - n < 0 || j - n < 0 || i + n > kGridSize - 1 || j + n > kGridSize - 1) return false;
+    for (int a = i - n; a < i + n; ++a)
+        for (int b = j - n; b < j + n; ++b)
+            if (!covered.cell[a][b]) return false;
+    return true;
+}
+
+// The covered cells as quads textured from the solid middle of the disc,
+// sharing their corners so each pixel inside is drawn once.
+static void draw_covered_cells(const CoveredCells& covered)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.5f, 0.5f);
+    for (int i = 0; i + 1 < kGridSize; ++i) {
+        const float y0 = static_cast<float>(kSpacing * (i - 10));
+        const float y1 = static_cast<float>(kSpacing * (i - 9));
+        for (int j = 0; j + 1 < kGridSize; ++j) {
+            if (!covered.cell[i][j]) continue;
+            const float x0 = static_cast<float>(kSpacing * (j - 10));
+            const float x1 = static_cast<float>(kSpacing * (j - 9));
+            glVertex3f(x0, y0, 0);
+            glVertex3f(x1, y0, 0);
+            glVertex3f(x1, y1, 0);
+            glVertex3f(x0, y1, 0);
+        }
+    }
+    glEnd();
+}
+
 // The disc's texels are all white, so wherever any disc passes the alpha
 // test the pixel takes the caller's colour, whichever disc it is and however
 // many follow: the order and the number of discs over a pixel don't matter.
@@ -117,7 +171,9 @@ static void end_marking_coloured_pixels(GLboolean had_depth_test)
 //
 // A large bias makes the discs overlap many times over; once they cover the
 // whole view, overdrawing hundreds of screen-sized quads changes no pixel,
-// and the grid is drawn as the one square they fill.
+// and the grid is drawn as the one square they fill. Short of that, the
+// cells they certainly cover are drawn as plain squares, discs lying wholly
+// inside those are left out, and the rest are drawn over the depth marks.
 void sprite_grid_pulse(GLuint texture, double t, double bias)
 {
     double scales[kGridSize][kGridSize];
@@ -147,11 +203,18 @@ void sprite_grid_pulse(GLuint texture, double t, double bias)
         // scaled; placing the corners here instead of through the matrix
         // stack lets the four hundred quads go out as one primitive.
         GLboolean had_depth_test = GL_FALSE;
-        if (white_disc) begin_marking_coloured_pixels(&had_depth_test);
+        CoveredCells covered;
+        covered.count = 0;
+        if (white_disc) {
+            begin_marking_coloured_pixels(&had_depth_test);
+            find_covered_cells(scales, &covered);
+            if (covered.count > 0) draw_covered_cells(covered);
+        }
         glBegin(GL_QUADS);
         for (int i = 0; i < kGridSize; ++i) {
             const float y = static_cast<float>(kSpacing * (i - 10));
             for (int j = 0; j < kGridSize; ++j) {
+                if (covered.count > 0 && sprite_inside_covered_cells(covered, i, j, scales[i][j])) continue;
                 const float x = static_cast<float>(kSpacing * (j - 10));
                 emit_unit_quad_corners(x, y, static_cast<float>(scales[i][j]));
             }
