@@ -22,9 +22,16 @@ uint32_t video_flags(int argc, char** argv)
     return flags;
 }
 
-static bool past_the_end(int32_t position)
+bool past_the_end(int32_t position)
 {
     return static_cast<uint32_t>(position) > kLastPosition;
+}
+
+void pre_answer_device_menu()
+{
+    // Pushed in reverse, so the next read sees '2' then the newline.
+    std::ungetc('\n', stdin);
+    std::ungetc('2', stdin);
 }
 
 int run_demo(int argc, char** argv)
@@ -39,10 +46,7 @@ int run_demo(int argc, char** argv)
     }
     SDL_ShowCursor(SDL_DISABLE);
 
-    // Pre-answer the device menu with "2" (16-bit 44.1 kHz): pushed in
-    // reverse, so the next read sees '2' then the newline.
-    std::ungetc('\n', stdin);
-    std::ungetc('2', stdin);
+    pre_answer_device_menu();
 
     install_show_clock(kLiveClock);
     if (!load_resources()) return 1;

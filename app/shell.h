@@ -10,6 +10,12 @@ constexpr int kScreenHeight = 768;
 // SDL_OPENGL | SDL_HWSURFACE, plus SDL_FULLSCREEN unless the command line
 // is exactly one argument "-w".
 uint32_t video_flags(int argc, char** argv);
+// True once the show is over: the position read as unsigned 32-bit is past
+// kLastPosition (the -37 before the first row reads far above it too).
+bool past_the_end(int32_t position);
+// Puts the device menu's answer "2" (16-bit 44.1 kHz) and a newline back
+// onto standard input, so the menu reads it without waiting.
+void pre_answer_device_menu();
 // The frame's projection and base model-view: the view spans x -1.33..1.33
 // and y -1..1 at the depth (z = -3) where the 2D effects draw.
 void set_frame_view();

@@ -1,7 +1,9 @@
-// The command line: which video mode it asks for.
+// The command line, the end of the show and the pre-answered device menu.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+
+#include <cstdio>
 
 #include "app/shell.h"
 
@@ -19,4 +21,17 @@ TEST(CommandLine, OnlyExactlyOneDashWGivesAWindow)
                        flags_for({"w"}), flags_for({"-w", "x"})}) {
         EXPECT_EQ(flags, static_cast<uint32_t>(SDL_OPENGL | SDL_HWSURFACE | SDL_FULLSCREEN));
     }
+}
+
+TEST(Shell, TheShowEndsPastItsLastPositionAndTheMenuIsAnsweredTwo)
+{
+    EXPECT_FALSE(past_the_end(0));
+    EXPECT_FALSE(past_the_end(1920));
+    EXPECT_TRUE(past_the_end(1921));
+    EXPECT_TRUE(past_the_end(-37));  // before the first row, read unsigned
+    pre_answer_device_menu();
+    char answer[8] = {};
+    ASSERT_EQ(std::scanf("%7s", answer), 1);
+    EXPECT_STREQ(answer, "2");
+    EXPECT_EQ(std::getchar(), '\n');
 }
