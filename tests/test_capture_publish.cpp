@@ -183,7 +183,7 @@ static void expect_streaming_loudness(const std::string& dir, const std::string&
 TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
 {
     const std::string dir = scratch_dir("publish_span");
-    const RunResult published = capture(dir, "--publish '" + dir + "/out' --from 1240 --to 1310 --size 320x240");
+    const RunResult published = capture(dir, "--publish '" + dir + "/out' --from 1260 --to 1303 --size 160x120");
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
     EXPECT_NE(published.out.find("LUFS"), std::string::npos) << published.out;
@@ -194,7 +194,7 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
                                      "chapter_tags=title -of compact '" + mp4 + "'");
     ASSERT_EQ(probe.status, 0) << probe.err;
     const std::string& streams = probe.out;
-    EXPECT_NE(streams.find("codec_name=h264|profile=High|codec_type=video|width=320|height=240|pix_fmt=yuv420p"
+    EXPECT_NE(streams.find("codec_name=h264|profile=High|codec_type=video|width=160|height=120|pix_fmt=yuv420p"
                            "|r_frame_rate=60/1"), std::string::npos) << streams;
     EXPECT_NE(streams.find("codec_name=aac|profile=LC|codec_type=audio|sample_rate=48000|channels=2"),
               std::string::npos) << streams;
