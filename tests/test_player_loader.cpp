@@ -212,4 +212,7 @@ TEST(PlayerLoader, SamplesAreRegisteredInsideTheBufferWithTheirLoops)
     ASSERT_EQ(load_test_bytes(bytes, 1084 + 1024 + 64 + 20), 1);
     expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 20, 16, 19, 1}});
     EXPECT_EQ(replay.samples[4].length, 0u);
+    // One byte of sample 3 left: no loop fits in it.
+    ASSERT_EQ(load_test_bytes(bytes, 1084 + 1024 + 64 + 1), 1);
+    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 1, 0, 0, 0}});
 }
