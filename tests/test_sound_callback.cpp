@@ -31,6 +31,8 @@ static void count_tick()
 static void start(int32_t mode, int32_t ticks_per_second)
 {
     install_offline_device(mode, ticks_per_second, count_tick);
+    // The voices step at the mode's own rate, or every note plays off pitch.
+    EXPECT_EQ(voices.mixer_rate, mode == 1 ? 22050 : 44100);
     for (int i = 0; i < 128; ++i) tick_levels[i] = static_cast<int8_t>(i);
     sound_device.register_sample(1, tick_levels, 128, 0, 127, 1);
     sound_device.set_channel_count(1);
