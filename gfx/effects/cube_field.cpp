@@ -55,13 +55,11 @@ static const struct {
     {{0, -1, 0}, {MMM, PMM, PMP, MMP}}, {{0, 1, 0}, {MPP, PPP, PPM, MPM}},
 };
 
-// Faces for an open GL_QUADS primitive: normal once, then four corners;
-// faces whose bit is set in skip are left out.
+// Faces for an open GL_QUADS primitive: normal once, then four corners.
 template <typename Faces>
-static void emit_faces(const Faces& faces, const GLfloat c[8][3], unsigned skip = 0)
+static void emit_faces(const Faces& faces, const GLfloat c[8][3])
 {
     for (int f = 0; f < 6; ++f) {
-        if (skip >> f & 1) continue;
         glNormal3fv(faces[f].normal);
         for (int corner : faces[f].corners) glVertex3fv(c[corner]);
     }

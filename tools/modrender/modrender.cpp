@@ -21,8 +21,6 @@
 #include "sound/sound_device.h"
 #include "tools/common/wav_file.h"
 
-// The demo's module buffer; a file that fits is read into one of this size.
-constexpr size_t kDemoBufferSize = kModuleBufferSize;
 // Zero bytes after a larger file, as the demo's buffer has after a short one.
 constexpr size_t kExtraPadding = 4096;
 // Nothing a MOD file can describe comes near this.
@@ -109,7 +107,7 @@ static int read_module(const char* path, std::vector<uint8_t>* buffer)
         std::fprintf(stderr, "modrender: %s: too large for a module\n", path);
         return 0;
     }
-    const size_t size = bytes.size() <= kDemoBufferSize ? kDemoBufferSize : bytes.size() + kExtraPadding;
+    const size_t size = bytes.size() <= kModuleBufferSize ? kModuleBufferSize : bytes.size() + kExtraPadding;
     buffer->assign(size, 0);
     std::copy(bytes.begin(), bytes.end(), buffer->begin());
     return 1;
