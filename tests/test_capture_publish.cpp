@@ -13,29 +13,20 @@
 
 #include "app/sections.h"
 #include "tests/test_files.h"
-#include "tools/capture/capture_options.h"
 #include "tools/capture/publish_media.h"
 #include "tools/capture/publish_picture.h"
 
+static std::vector<int> fields(const PublishLayout& l)
+{
+    return {l.picture_x, l.picture_y, l.picture_width, l.picture_height, l.render_width, l.render_height};
+}
+
 TEST(PublishPicture, LayoutCentresTheLargest4by3Picture)
 {
-    const PublishLayout hd = publish_layout(1920, 1080, 2);
-    EXPECT_EQ(hd.picture_width, 1440);
-    EXPECT_EQ(hd.picture_height, 1080);
-    EXPECT_EQ(hd.picture_x, 240);
-    EXPECT_EQ(hd.picture_y, 0);
-    EXPECT_EQ(hd.render_width, 2880);
-    EXPECT_EQ(hd.render_height, 2160);
-    const PublishLayout square = publish_layout(1080, 1080, 1);  // bars above and below
-    EXPECT_EQ(square.picture_width, 1080);
-    EXPECT_EQ(square.picture_height, 810);
-    EXPECT_EQ(square.picture_y, 135);
-    const PublishLayout exact = publish_layout(320, 240, 3);
-    EXPECT_EQ(exact.picture_x + exact.picture_y, 0);
-    EXPECT_EQ(exact.render_width, 960);
-    const PublishLayout rounded = publish_layout(1366, 770, 1);  // 770 * 4 / 3 = 1026.7
-    EXPECT_EQ(rounded.picture_width, 1027);
-    EXPECT_EQ(rounded.picture_x, 169);
+    EXPECT_EQ(fields(publish_layout(1920, 1080, 2)), (std::vector<int>{240, 0, 1440, 1080, 2880, 2160}));
+    EXPECT_EQ(fields(publish_layout(1080, 1080, 1)), (std::vector<int>{0, 135, 1080, 810, 1080, 810}));  // bars above and below
+    EXPECT_EQ(fields(publish_layout(320, 240, 3)), (std::vector<int>{0, 0, 320, 240, 960, 720}));
+    EXPECT_EQ(fields(publish_layout(1366, 770, 1)), (std::vector<int>{169, 0, 1027, 770, 1027, 770}));  // 1026.7 rounded
 }
 
 TEST(PublishPicture, BoxFilterAveragesLightAndKeepsFlatColours)
@@ -104,17 +95,14 @@ TEST(PublishMedia, LoudnessReportsAreReadFromFfmpegsLog)
                              "\t\"input_tp\" : \"-1.72\",\n\t\"input_lra\" : \"2.40\",\n"
                              "\t\"input_thresh\" : \"-26.75\",\n\t\"output_i\" : \"-13.30\",\n"
                              "\t\"normalization_type\" : \"dynamic\",\n\t\"target_offset\" : \"-0.70\"\n}\n";
-    LoudnessMeasure measure{};
-    ASSERT_TRUE(parse_loudnorm("size=N/A time=00:02:33\n" + pass, &measure));
-    EXPECT_DOUBLE_EQ(measure.integrated_lufs, -16.70);
-    EXPECT_DOUBLE_EQ(measure.true_peak_dbtp, -1.72);
-    EXPECT_DOUBLE_EQ(measure.range_lu, 2.40);
-    EXPECT_DOUBLE_EQ(measure.threshold_lufs, -26.75);
-    EXPECT_DOUBLE_EQ(measure.offset_lu, -0.70);
+    LoudnessMeasure m{};
+    ASSERT_TRUE(parse_loudnorm("size=N/A time=00:02:33\n" + pass, &m));
+    EXPECT_EQ((std::vector<double>{m.integrated_lufs, m.true_peak_dbtp, m.range_lu, m.threshold_lufs, m.offset_lu}),
+              (std::vector<double>{-16.70, -1.72, 2.40, -26.75, -0.70}));
     EXPECT_EQ(loudnorm_mode(pass), "dynamic");
     std::string silent = pass;
     silent.replace(silent.find("-16.70"), 6, "-inf");
-    EXPECT_FALSE(parse_loudnorm(silent, &measure));
+    EXPECT_FALSE(parse_loudnorm(silent, &m));
 
     const std::string summary = "  Summary:\n\n  Integrated loudness:\n    I:         -13.9 LUFS\n"
                                 "    Threshold: -23.9 LUFS\n\n  Loudness range:\n    LRA:         2.5 LU\n\n"
@@ -126,53 +114,17 @@ TEST(PublishMedia, LoudnessReportsAreReadFromFfmpegsLog)
     EXPECT_FALSE(parse_ebur128("no summary here", &lufs, &peak));
 }
 
-static bool parse(std::vector<const char*> arguments, CaptureOptions* options, std::string* error)
-{
-    arguments.insert(arguments.begin(), "periodica-capture");
-    return parse_capture_options(static_cast<int>(arguments.size()), const_cast<char**>(arguments.data()),
-                                 options, error);
-}
-
-TEST(PublishOptions, DefaultsSizesAndRefusals)
-{
-    CaptureOptions options;
-    std::string error;
-    ASSERT_TRUE(parse({"--publish", "out"}, &options, &error)) << error;
-    EXPECT_EQ(options.out_dir, "out");
-    EXPECT_EQ((std::vector<int>{options.publish, options.publish_width, options.publish_height, options.supersample,
-                                options.fps}),
-              (std::vector<int>{true, 1920, 1080, 2, 60}));
-    ASSERT_TRUE(parse({"--publish=o", "--size=1440x1080", "--supersample", "4"}, &options, &error)) << error;
-    EXPECT_EQ((std::vector<int>{options.publish_width, options.publish_height, options.supersample}),
-              (std::vector<int>{1440, 1080, 4}));
-    for (std::vector<const char*> bad : std::vector<std::vector<const char*>>{
-             {"--publish", "o", "--size", "321x240"}, {"--publish", "o", "--size", "320"},
-             {"--publish", "o", "--supersample", "9"}, {"--publish", "o", "--mp4"},
-             {"--publish", "o", "--width", "64"}, {"--out", "o", "--size", "320x240"}}) {
-        CaptureOptions refused;
-        EXPECT_FALSE(parse(bad, &refused, &error)) << bad[2];
-    }
-}
-
 // The tool itself. ffmpeg is installed with the other dependencies, so its
 // absence fails these tests.
-struct RunResult { int status; std::string out, err; };
-
-static RunResult run(const std::string& dir, const std::string& command)
+static CommandResult capture(const std::string& dir, const std::string& arguments, const std::string& environment = "")
 {
-    const int status = run_command(command + " >'" + dir + "/stdout' 2>'" + dir + "/stderr'");
-    return {status, read_text(dir + "/stdout"), read_text(dir + "/stderr")};
-}
-
-static RunResult capture(const std::string& dir, const std::string& arguments, const std::string& environment = "")
-{
-    return run(dir, environment + " '" CAPTURE_BINARY "' --data '" CAPTURE_DATA_DIR "' " + arguments);
+    return run_logged(dir, environment + " '" CAPTURE_BINARY "' --data '" CAPTURE_DATA_DIR "' " + arguments);
 }
 
 // Integrated loudness and true peak as ebur128 measures the file's sound.
 static void expect_streaming_loudness(const std::string& dir, const std::string& mp4)
 {
-    const RunResult meter = run(dir, "ffmpeg -nostdin -hide_banner -nostats -i '" + mp4 +
+    const CommandResult meter = run_logged(dir, "ffmpeg -nostdin -hide_banner -nostats -i '" + mp4 +
                                          "' -map 0:a -af ebur128=peak=true:framelog=verbose -f null -");
     double lufs = 0, peak = 0;
     ASSERT_TRUE(parse_ebur128(meter.err, &lufs, &peak)) << meter.err;
@@ -183,13 +135,13 @@ static void expect_streaming_loudness(const std::string& dir, const std::string&
 TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
 {
     const std::string dir = scratch_dir("publish_span");
-    const RunResult published = capture(dir, "--publish '" + dir + "/out' --from 1260 --to 1303 --size 160x120");
+    const CommandResult published = capture(dir, "--publish '" + dir + "/out' --from 1260 --to 1303 --size 160x120");
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
     EXPECT_NE(published.out.find("LUFS"), std::string::npos) << published.out;
-    EXPECT_EQ(run(dir, "ls -A '" + dir + "/out'").out, "periodica.mp4\n");  // no work files left
+    EXPECT_EQ(run_logged(dir, "ls -A '" + dir + "/out'").out, "periodica.mp4\n");  // no work files left
 
-    const RunResult probe = run(dir, "ffprobe -v error -show_entries stream=codec_type,codec_name,profile,pix_fmt,"
+    const CommandResult probe = run_logged(dir, "ffprobe -v error -show_entries stream=codec_type,codec_name,profile,pix_fmt,"
                                      "width,height,r_frame_rate,sample_rate,channels:chapter=start_time:"
                                      "chapter_tags=title -of compact '" + mp4 + "'");
     ASSERT_EQ(probe.status, 0) << probe.err;
@@ -198,13 +150,8 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
                            "|r_frame_rate=60/1"), std::string::npos) << streams;
     EXPECT_NE(streams.find("codec_name=aac|profile=LC|codec_type=audio|sample_rate=48000|channels=2"),
               std::string::npos) << streams;
-    auto count = [&](const std::string& what) {
-        size_t found = 0;
-        for (size_t at = streams.find(what); at != std::string::npos; at = streams.find(what, at + 1)) ++found;
-        return found;
-    };
-    EXPECT_EQ(count("codec_type=video"), 1u);
-    EXPECT_EQ(count("codec_type=audio"), 1u);
+    // Video, audio, the track that carries the chapters, and two chapters.
+    EXPECT_EQ(std::count(streams.begin(), streams.end(), '\n'), 5) << streams;
     const size_t first = streams.find("chapter|start_time=0.000000|tag:title=" + std::string(kSections[5].name));
     const size_t second = streams.find("|tag:title=" + std::string(kSections[6].name));
     EXPECT_NE(first, std::string::npos) << streams;
@@ -217,12 +164,12 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
 {
     const std::string dir = scratch_dir("publish_short");
     // 1.3 s, too short for loudnorm's window; a 64x48 picture between 16-pixel bars.
-    const RunResult published =
+    const CommandResult published =
         capture(dir, "--publish '" + dir + "/out' --from 1300 --to 1310 --size 96x48 --supersample 1");
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
     expect_streaming_loudness(dir, mp4);
-    ASSERT_EQ(run(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + dir +
+    ASSERT_EQ(run_logged(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + dir +
                            "/frame.rgb'").status, 0);
     const std::string frame = read_text(dir + "/frame.rgb");
     ASSERT_EQ(frame.size(), 96u * 48 * 3);
@@ -241,13 +188,13 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
 TEST(PublishRun, ImpossibleSizesAndMissingFfmpegAreOneLineFailures)
 {
     const std::string dir = scratch_dir("publish_fail");
-    const RunResult huge = capture(dir, "--publish '" + dir + "/huge' --size 8192x6144 --supersample 4 --to 5");
+    const CommandResult huge = capture(dir, "--publish '" + dir + "/huge' --size 8192x6144 --supersample 4 --to 5");
     EXPECT_EQ(huge.status, 1);
     EXPECT_NE(huge.err.find("headless OpenGL context"), std::string::npos) << huge.err;
     EXPECT_EQ(std::count(huge.err.begin(), huge.err.end(), '\n'), 1) << huge.err;
     EXPECT_FALSE(file_exists(dir + "/huge/periodica.mp4"));
     run_command("mkdir -p '" + dir + "/empty'");
-    const RunResult no_ffmpeg = capture(dir, "--publish '" + dir + "/none' --to 5", "PATH='" + dir + "/empty'");
+    const CommandResult no_ffmpeg = capture(dir, "--publish '" + dir + "/none' --to 5", "PATH='" + dir + "/empty'");
     EXPECT_EQ(no_ffmpeg.status, 1);
     EXPECT_NE(no_ffmpeg.err.find("--publish needs ffmpeg"), std::string::npos) << no_ffmpeg.err;
 }
@@ -257,7 +204,7 @@ TEST(PublishRun, ImpossibleSizesAndMissingFfmpegAreOneLineFailures)
 static std::vector<uint8_t> rings_frame(const std::string& dir, int factor)
 {
     const std::string out = dir + "/x" + std::to_string(factor);
-    const RunResult shot = capture(dir, "--out '" + out + "' --fps 10 --frames-at 150@1 --width " +
+    const CommandResult shot = capture(dir, "--out '" + out + "' --fps 10 --frames-at 150@1 --width " +
                                             std::to_string(160 * factor) + " --height " + std::to_string(120 * factor));
     if (shot.status != 0) return {};
     png_image image{};
@@ -271,7 +218,7 @@ static std::vector<uint8_t> rings_frame(const std::string& dir, int factor)
     return small;
 }
 
-TEST(PublishSupersampling, TwoTimesComesCloserToFourAndSoftensRingEdges)
+TEST(PublishSupersampling, TwoTimesComesCloserToFourTimes)
 {
     const std::string dir = scratch_dir("publish_supersample");
     const std::vector<uint8_t> once = rings_frame(dir, 1), twice = rings_frame(dir, 2), reference = rings_frame(dir, 4);
@@ -283,33 +230,4 @@ TEST(PublishSupersampling, TwoTimesComesCloserToFourAndSoftensRingEdges)
     }
     EXPECT_LT(off_twice, off_once * 0.75) << "mean absolute differences " << off_twice / reference.size() << ", "
                                           << off_once / reference.size();
-
-    // The rings are flat black, (153, 0, 153) and (204, 0, 204). An edge
-    // pixel: the reference shows a shade between black and (204, 0, 204)
-    // there, and nothing else around it but those two and such shades.
-    auto pixel = [](const std::vector<uint8_t>& f, int x, int y) { return &f[(y * 160 + x) * 3]; };
-    auto black = [](const uint8_t* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; };
-    auto ring = [](const uint8_t* p) { return p[0] == 204 && p[1] == 0 && p[2] == 204; };
-    auto shade = [](const uint8_t* p) {
-        return p[1] <= 2 && std::abs(p[0] - p[2]) <= 2 && p[0] >= 8 && p[0] <= 196 && p[0] != 153;
-    };
-    int edges = 0, flat_once = 0, shaded_twice = 0;
-    for (int y = 2; y < 118; ++y)
-        for (int x = 2; x < 158; ++x) {
-            bool near_black = false, near_ring = false, clean = shade(pixel(reference, x, y));
-            for (int dy = -2; dy <= 2 && clean; ++dy)
-                for (int dx = -2; dx <= 2; ++dx) {
-                    const uint8_t* p = pixel(reference, x + dx, y + dy);
-                    near_black = near_black || black(p);
-                    near_ring = near_ring || ring(p);
-                    clean = clean && (black(p) || ring(p) || shade(p));
-                }
-            if (!clean || !near_black || !near_ring) continue;
-            ++edges;
-            flat_once += black(pixel(once, x, y)) || ring(pixel(once, x, y));
-            shaded_twice += shade(pixel(twice, x, y));
-        }
-    ASSERT_GE(edges, 20);
-    EXPECT_EQ(flat_once, edges);
-    EXPECT_GE(shaded_twice * 2, edges);
 }

@@ -71,13 +71,9 @@ static int64_t expected_single_frame(int fps, int32_t position, double seconds)
     return frame;
 }
 
-struct RunResult { int status; std::string out, err; };
-
-static RunResult run(const std::string& dir, const std::string& arguments, const std::string& environment = "")
+static CommandResult run(const std::string& dir, const std::string& arguments, const std::string& environment = "")
 {
-    const int status = run_command(environment + " '" CAPTURE_BINARY "' " + arguments + " >'" + dir +
-                                   "/stdout' 2>'" + dir + "/stderr'");
-    return {status, read_text(dir + "/stdout"), read_text(dir + "/stderr")};
+    return run_logged(dir, environment + " '" CAPTURE_BINARY "' " + arguments);
 }
 
 static std::string small(int fps)
@@ -118,7 +114,7 @@ TEST(CaptureRun, SpanHasItsLengthTheDemosSoundAndTheSingleFrames)
 {
     ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_span");
-    const RunResult result = run(dir, "--out '" + dir + "/span' --to 15" + small(30));
+    const CommandResult result = run(dir, "--out '" + dir + "/span' --to 15" + small(30));
     ASSERT_EQ(result.status, 0) << result.err;
     const Span span = expected_span(30, 0, 15);
     const int64_t frames = count_frames(dir + "/span");
@@ -128,7 +124,7 @@ TEST(CaptureRun, SpanHasItsLengthTheDemosSoundAndTheSingleFrames)
               reference_slice(sample_of(span.first, 30), sample_of(span.last + 1, 30)));
     EXPECT_NE(result.out.find("wrote " + std::to_string(frames) + " frames"), std::string::npos) << result.out;
 
-    const RunResult singles = run(dir, "--out '" + dir + "/at' --frames-at 12,5@0.25" + small(30));
+    const CommandResult singles = run(dir, "--out '" + dir + "/at' --frames-at 12,5@0.25" + small(30));
     ASSERT_EQ(singles.status, 0) << singles.err;
     EXPECT_EQ(read_file(dir + "/at/at_0012.png"),
               read_file(frame_file(dir + "/span", expected_single_frame(30, 12, 0.0) - span.first)));
@@ -147,9 +143,9 @@ TEST(CaptureRun, ALaterSpanHasTheSameFramesAsALongerCapture)
 {
     ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_later");
-    const RunResult whole = run(dir, "--out '" + dir + "/whole' --to 112" + small(25));
+    const CommandResult whole = run(dir, "--out '" + dir + "/whole' --to 112" + small(25));
     ASSERT_EQ(whole.status, 0) << whole.err;
-    const RunResult part = run(dir, "--out '" + dir + "/part' --from 110 --to 112" + small(25));
+    const CommandResult part = run(dir, "--out '" + dir + "/part' --from 110 --to 112" + small(25));
     ASSERT_EQ(part.status, 0) << part.err;
 
     const Span whole_span = expected_span(25, 0, 112);
@@ -177,7 +173,7 @@ TEST(CaptureRun, ASongThatLoopsBeforeAPositionReportsItUnreached)
     write_file(dir + "/data/zentaro.mod", module);
     const std::string options = " --data '" + dir + "/data' --width 32 --height 24 --fps 10";
 
-    const RunResult singles = run(dir, "--out '" + dir + "/at' --frames-at 30,100" + options);
+    const CommandResult singles = run(dir, "--out '" + dir + "/at' --frames-at 30,100" + options);
     EXPECT_EQ(singles.status, 1);
     EXPECT_TRUE(file_exists(dir + "/at/at_0030.png"));
     EXPECT_FALSE(file_exists(dir + "/at/at_0100.png"));
@@ -185,7 +181,7 @@ TEST(CaptureRun, ASongThatLoopsBeforeAPositionReportsItUnreached)
               std::string::npos) << singles.err;
 
     // 64 rows of 0.12 s at 10 fps: frames at 0.0 .. 7.6 s, the next one is past the loop.
-    const RunResult span = run(dir, "--out '" + dir + "/span' --to 100" + options);
+    const CommandResult span = run(dir, "--out '" + dir + "/span' --to 100" + options);
     EXPECT_EQ(span.status, 1);
     EXPECT_NE(span.err.find("loops"), std::string::npos) << span.err;
     EXPECT_EQ(count_frames(dir + "/span"), 77);
@@ -197,11 +193,11 @@ TEST(CaptureRun, MissingModuleAndMissingFfmpegAreClearFailures)
 {
     const std::string dir = scratch_dir("capture_missing");
     run_command("mkdir -p '" + dir + "/empty'");
-    const RunResult no_module = run(dir, "--out '" + dir + "/out' --data '" + dir + "/empty' --width 64 --height 48");
+    const CommandResult no_module = run(dir, "--out '" + dir + "/out' --data '" + dir + "/empty' --width 64 --height 48");
     EXPECT_EQ(no_module.status, 1);
     EXPECT_NE(no_module.err.find("zentaro.mod"), std::string::npos) << no_module.err;
 
-    const RunResult no_ffmpeg = run(dir, "--out '" + dir + "/video' --mp4 --to 3" + small(30),
+    const CommandResult no_ffmpeg = run(dir, "--out '" + dir + "/video' --mp4 --to 3" + small(30),
                                     "PATH='" + dir + "/empty'");
     EXPECT_EQ(no_ffmpeg.status, 1);
     EXPECT_NE(no_ffmpeg.err.find("ffmpeg, which is not installed"), std::string::npos) << no_ffmpeg.err;
@@ -213,7 +209,7 @@ TEST(CaptureRun, ProfileCountsEveryFrameDrawnInItsRange)
 {
     ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_profile");
-    const RunResult profile = run(dir, "--profile --to 15" + small(30));
+    const CommandResult profile = run(dir, "--profile --to 15" + small(30));
     ASSERT_EQ(profile.status, 0) << profile.err;
     const Span span = expected_span(30, 0, 15);
     const size_t row = profile.out.find("\n0-399");
@@ -232,7 +228,7 @@ TEST(CaptureRun, Mp4CarriesEveryFrameAndTheSound)
         << "ffmpeg/ffprobe missing: run scripts/install-deps";
     ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_mp4");
-    const RunResult video = run(dir, "--out '" + dir + "/v' --mp4 --to 7" + small(30));
+    const CommandResult video = run(dir, "--out '" + dir + "/v' --mp4 --to 7" + small(30));
     ASSERT_EQ(video.status, 0) << video.err;
     EXPECT_EQ(count_frames(dir + "/v"), 0);
     ASSERT_EQ(run_command("ffprobe -v error -count_frames -show_entries stream=codec_name,pix_fmt,nb_read_frames "

@@ -23,41 +23,54 @@ static bool parse(std::vector<const char*> arguments, CaptureOptions* options, s
                                  options, error);
 }
 
-static std::string refusal(std::vector<const char*> arguments)
-{
-    CaptureOptions options;
-    std::string error;
-    return parse(arguments, &options, &error) ? std::string("accepted") : error;
-}
-
 TEST(CaptureOptions, ParsesBothSpellingsAndKeepsDefaults)
 {
-    CaptureOptions options;
+    CaptureOptions o, plain, published;
     std::string error;
-    ASSERT_TRUE(parse({"--out", "shots", "--fps=30", "--from", "100", "--to=263", "--width", "64"}, &options, &error))
+    ASSERT_TRUE(parse({"--out", "shots", "--fps=30", "--from", "100", "--to=263", "--width", "64"}, &o, &error))
         << error;
-    EXPECT_EQ(options.out_dir, "shots");
-    EXPECT_EQ((std::vector<int>{options.fps, options.from, options.to, options.width, options.height, options.mp4}),
+    EXPECT_EQ(o.out_dir, "shots");
+    EXPECT_EQ((std::vector<int>{o.fps, o.from, o.to, o.width, o.height, o.mp4}),
               (std::vector<int>{30, 100, 263, 64, 768, false}));
-
-    CaptureOptions plain;
     ASSERT_TRUE(parse({"--profile"}, &plain, &error)) << error;
     EXPECT_EQ((std::vector<int>{plain.from, plain.to, plain.fps}), (std::vector<int>{0, 1920, 60}));
+    ASSERT_TRUE(parse({"--publish", "out"}, &published, &error)) << error;
+    EXPECT_EQ(published.out_dir, "out");
+    EXPECT_EQ((std::vector<int>{published.publish, published.publish_width, published.publish_height,
+                                published.supersample, published.fps}),
+              (std::vector<int>{true, 1920, 1080, 2, 60}));
+    ASSERT_TRUE(parse({"--publish=o", "--size=1440x1080", "--supersample", "4"}, &published, &error)) << error;
+    EXPECT_EQ((std::vector<int>{published.publish_width, published.publish_height, published.supersample}),
+              (std::vector<int>{1440, 1080, 4}));
 }
 
-TEST(CaptureOptions, RefusesBadValuesAndCombinations)
+TEST(CaptureOptions, RefusesBadValuesAndCombinationsSayingWhy)
 {
-    EXPECT_NE(refusal({"--out", "d", "--fps", "0"}).find("--fps"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--width", "12x"}).find("--width"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--from", "300", "--to", "200"}).find("after --to"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--to", "1921"}).find("after the end"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--from", "-37"}).find("before the first row"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--from", "170"}).find("row 70"), std::string::npos);
-    EXPECT_NE(refusal({"--fps", "30"}).find("--out"), std::string::npos);
-    EXPECT_NE(refusal({"--out"}).find("--out"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--bogus"}).find("--bogus"), std::string::npos);
-    EXPECT_NE(refusal({"--out", "d", "--frames-at", "5", "--to", "100"}).find("combined"), std::string::npos);
-    EXPECT_NE(refusal({"--profile", "--mp4"}).find("combined"), std::string::npos);
+    const struct { std::vector<const char*> arguments; const char* reason; } refusals[] = {
+        {{"--out", "d", "--fps", "0"}, "--fps"},
+        {{"--out", "d", "--width", "12x"}, "--width"},
+        {{"--out", "d", "--from", "300", "--to", "200"}, "after --to"},
+        {{"--out", "d", "--to", "1921"}, "after the end"},
+        {{"--out", "d", "--from", "-37"}, "before the first row"},
+        {{"--out", "d", "--from", "170"}, "row 70"},
+        {{"--fps", "30"}, "--out"},
+        {{"--out"}, "--out"},
+        {{"--out", "d", "--bogus"}, "--bogus"},
+        {{"--out", "d", "--frames-at", "5", "--to", "100"}, "combined"},
+        {{"--profile", "--mp4"}, "combined"},
+        {{"--publish", "o", "--size", "321x240"}, "WIDTHxHEIGHT"},
+        {{"--publish", "o", "--size", "320"}, "WIDTHxHEIGHT"},
+        {{"--publish", "o", "--supersample", "9"}, "--supersample"},
+        {{"--publish", "o", "--mp4"}, "combined"},
+        {{"--publish", "o", "--width", "64"}, "combined"},
+        {{"--out", "o", "--size", "320x240"}, "go with --publish"},
+    };
+    for (const auto& refusal : refusals) {
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(refusal.arguments, &options, &error)) << refusal.reason;
+        EXPECT_NE(error.find(refusal.reason), std::string::npos) << error;
+    }
 }
 
 TEST(CaptureOptions, FrameTargets)

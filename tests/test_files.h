@@ -54,6 +54,14 @@ inline int run_command(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A command's exit status and what it wrote, kept in files under dir.
+struct CommandResult { int status; std::string out, err; };
+inline CommandResult run_logged(const std::string& dir, const std::string& command)
+{
+    const int status = run_command(command + " >'" + dir + "/stdout' 2>'" + dir + "/stderr'");
+    return {status, read_text(dir + "/stdout"), read_text(dir + "/stderr")};
+}
+
 inline uint32_t le32(const std::vector<uint8_t>& bytes, size_t at)
 {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
