@@ -54,11 +54,8 @@ static void parse_feedback(const std::vector<float>& buffer, std::vector<std::ve
             vertices = 2, into = lines;
         } else if (token == GL_PASS_THROUGH_TOKEN) {
             ++i;
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
-                   token == GL_COPY_PIXEL_TOKEN) {
-            i += kVertexFloats;
         } else {
-            return;
+            return;  // the effects draw no points or pixels
         }
         std::vector<FeedbackVertex> shape;
         for (size_t v = 0; v < vertices && i + kVertexFloats <= buffer.size(); ++v, i += kVertexFloats) {

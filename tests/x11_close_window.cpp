@@ -8,16 +8,11 @@
 int main()
 {
     Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "x11_close_window: cannot open display\n");
-        return 1;
-    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (!display || !XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 1;
     const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     const Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    Window root_return, parent_return;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display, DefaultRootWindow(display), &root_return, &parent_return, &children, &count);
     int sent = 0;
     for (unsigned int i = 0; i < count; ++i) {
         Atom* supported = nullptr;
@@ -26,10 +21,7 @@ int main()
         for (int p = 0; p < supported_count; ++p) {
             if (supported[p] != delete_window) continue;
             XEvent event{};
-            event.xclient.type = ClientMessage;
-            event.xclient.window = children[i];
-            event.xclient.message_type = protocols;
-            event.xclient.format = 32;
+            event.xclient = {ClientMessage, 0, False, display, children[i], protocols, 32, {}};
             event.xclient.data.l[0] = static_cast<long>(delete_window);
             event.xclient.data.l[1] = CurrentTime;
             XSendEvent(display, children[i], False, NoEventMask, &event);
@@ -39,9 +31,6 @@ int main()
     }
     if (children) XFree(children);
     XCloseDisplay(display);
-    if (sent == 0) {
-        std::fprintf(stderr, "x11_close_window: no window to close\n");
-        return 1;
-    }
-    return 0;
+    if (sent == 0) std::fprintf(stderr, "x11_close_window: no window to close\n");
+    return sent == 0;
 }
