@@ -18,18 +18,22 @@
 
 static constexpr int kWidth = 320, kHeight = 240;
 static constexpr size_t kAllowedDifferences = kWidth * kHeight / 1000;  // 0.1% of the frame
+static const int kWholeView[4] = {0, 0, kWidth, kHeight};
+static const int kZoomedView[4] = {120, 90, 80, 60};  // the closing zoom-out's small viewport
 
-// The viewport drawn into; the closing zoom-out shrinks it.
-static const int whole_view[4] = {0, 0, kWidth, kHeight};
-static int view[4] = {0, 0, kWidth, kHeight};
-
-static std::vector<uint8_t> draw_picture(void (*draw)())
+// Clears the whole window, then draws into viewport from the frame's view
+// moved distance back, with depth testing on and texturing off, as the 3D
+// sections run.
+static std::vector<uint8_t> draw_picture(void (*draw)(), float distance = 0, const int* viewport = kWholeView)
 {
     glViewport(0, 0, kWidth, kHeight);
     glClearColor(0.2f, 0.5f, 0.8f, 1);  // structure for any pixel a drawing misses
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(view[0], view[1], view[2], view[3]);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     set_frame_view();
+    glTranslatef(0, 0, -distance);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
     draw();
     glFinish();
     return read_rgba(kWidth, kHeight);
@@ -43,8 +47,10 @@ static size_t differing_pixels(const std::vector<uint8_t>& a, const std::vector<
     return differing;
 }
 
-static size_t coloured_pixels(const std::vector<uint8_t>& picture, const std::vector<uint8_t>& background)
+// Guards against comparing two empty pictures.
+static size_t coloured_pixels(const std::vector<uint8_t>& picture)
 {
+    static const auto background = draw_picture([] {});
     return differing_pixels(picture, background);
 }
 
@@ -60,30 +66,33 @@ protected:
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kDiscSize, kDiscSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, disc_pixels);
     }
-    static void TearDownTestSuite()
-    {
-        glDeleteTextures(1, &textures[7]);
-        textures[7] = 0;
-    }
 };
 
 // The grid pulse's 400 alpha-tested discs one after the other, in grid
-// order, as the effect's header describes them.
-static double grid_t, grid_bias, grid_turn, grid_shift;
+// order, as the effect's header describes them; as the show draws it, with
+// no depth test of its own.
+struct GridCase { double t, bias, turn, shift; bool zoomed; };
+static GridCase grid;
+static void grid_pose()
+{
+    glDisable(GL_DEPTH_TEST);
+    glRotatef(static_cast<float>(grid.turn), 0, 0, 1);
+    glTranslatef(static_cast<float>(grid.shift), 0, 0);
+    glColor3f(0.6f, 0.0f, 0.8f);
+}
+
 static void plain_grid()
 {
-    glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
-    glTranslatef(static_cast<float>(grid_shift), 0, 0);
-    glColor3f(0.6f, 0.0f, 0.8f);
+    grid_pose();
     glBindTexture(GL_TEXTURE_2D, textures[7]);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.5f);
     glBegin(GL_QUADS);
     for (int i = 0; i < 20; ++i) {
-        const double wobble = std::cos(i + grid_t) / 30;
+        const double wobble = std::cos(i + grid.t) / 30;
         for (int j = 0; j < 20; ++j) {
-            const double s = std::fmax(std::sin(0.5 * j + 0.5 * i + 2 * grid_t) / 30 + grid_bias + wobble + 0.1, 0);
+            const double s = std::fmax(std::sin(0.5 * j + 0.5 * i + 2 * grid.t) / 30 + grid.bias + wobble + 0.1, 0);
             const float x = static_cast<float>(0.2 * (j - 10)), y = static_cast<float>(0.2 * (i - 10));
             const float h = static_cast<float>(s);
             glTexCoord2f(0, 1);
@@ -100,19 +109,11 @@ static void plain_grid()
     glDisable(GL_ALPHA_TEST);
 }
 
-static void effect_grid()
-{
-    glRotatef(static_cast<float>(grid_turn), 0, 0, 1);
-    glTranslatef(static_cast<float>(grid_shift), 0, 0);
-    glColor3f(0.6f, 0.0f, 0.8f);
-    sprite_grid_pulse(textures[7], grid_t, grid_bias);
-}
-
+// Also: the depth marks are cleared again and the depth test is left as it
+// was found.
 TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
 {
-    const auto background = draw_picture([] {});
-    struct Case { double t, bias, turn, shift; bool zoomed; };
-    const Case cases[] = {
+    const GridCase cases[] = {
         {1.5, 0.1, 0, 0, false},    // the tube section's largest discs: many overlaps
         {2.5, 0.06, 45, 0, false},  // turned, as 900-1099 draws it
         {0.3, 0.8, 0, 0, false},    // the growing grid near covering the view
@@ -124,118 +125,77 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         {7.5, 2.0, 0, 0.8, false},  // the discs reach past the grid's edge, which is in view
         {1.9, 0.1, 0, 0, false},    // the smallest discs just short of closing the gaps
     };
-    for (const Case& c : cases) {
-        grid_t = c.t;
-        grid_bias = c.bias;
-        grid_turn = c.turn;
-        grid_shift = c.shift;
-        const int zoomed_view[4] = {120, 90, 80, 60};
-        std::copy(c.zoomed ? zoomed_view : whole_view, (c.zoomed ? zoomed_view : whole_view) + 4, view);
+    std::vector<float> depth(kWidth * kHeight);
+    for (const GridCase& c : cases) {
+        grid = c;
         SCOPED_TRACE("t " + std::to_string(c.t) + " bias " + std::to_string(c.bias));
-        const auto plain = draw_picture(plain_grid);
-        const auto effect = draw_picture(effect_grid);
+        const int* viewport = c.zoomed ? kZoomedView : kWholeView;
+        const auto plain = draw_picture(plain_grid, 0, viewport);
+        const auto effect = draw_picture([] {
+            grid_pose();
+            sprite_grid_pulse(textures[7], grid.t, grid.bias);
+        }, 0, viewport);
+        EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+        glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        EXPECT_EQ(std::count(depth.begin(), depth.end(), 1.0f), std::ptrdiff_t(depth.size()));
         EXPECT_EQ(differing_pixels(plain, effect), 0u);
         if (c.bias > 0 && !c.zoomed) {
-            EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 4));
+            EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 4));
         }
     }
-    std::copy(whole_view, whole_view + 4, view);
-}
-
-// The marks are cleared again and the depth test is left as it was found.
-TEST_F(PlainDrawing, GridPulseLeavesTheDepthBufferClear)
-{
-    for (const bool depth_test : {false, true}) {
-        glClear(GL_DEPTH_BUFFER_BIT);
-        if (depth_test) {
-            glEnable(GL_DEPTH_TEST);
-        } else {
-            glDisable(GL_DEPTH_TEST);
-        }
-        set_frame_view();
-        sprite_grid_pulse(textures[7], 1.5, 0.1);
-        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depth_test ? GL_TRUE : GL_FALSE);
-        std::vector<float> depth(kWidth * kHeight);
-        glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-        size_t marked = 0;
-        for (float d : depth) marked += d != 1.0f;
-        EXPECT_EQ(marked, 0u);
-    }
-    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_DEPTH_TEST);
+    sprite_grid_pulse(textures[7], 1.5, 0.1);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
 
 // The tube with every face filled, inner ones too, and its edge lines, face
 // by face as the effect's header describes it.
 static float tube_phase;
-static void tube_point(int k, int j, double radius, double z_push, float out[3])
+static void tube_vertex(int k, int j, double radius, double z_push)
 {
     const float offset_angle = 0.2f * k + tube_phase;
     const double offset = std::sin(offset_angle);
     const float angle = static_cast<float>(6.282 * j / 4 + tube_twist[k]);
     const double s = std::sin(angle), c = std::cos(angle);  // float sine, as the effect takes it
-    out[0] = static_cast<float>(radius * s + offset);
-    out[1] = static_cast<float>(0.5 * k);
-    out[2] = static_cast<float>(radius * c + z_push);
+    glVertex3f(static_cast<float>(radius * s + offset), static_cast<float>(0.5 * k),
+               static_cast<float>(radius * c + z_push));
 }
 
 static void plain_tube()
 {
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
     glLoadIdentity();
     glTranslatef(-3, -15, -20);
     for (int i = 0; i + 1 < kTubeRings; ++i) {
         for (int j = 0; j < 4; ++j) {
-            float a[3], b[3], c[3], d[3];
             const float shade = i * (1.0f / 60);
             glColor4f(shade, shade - j / 4.0f, j / 4.0f, 1);
             glBegin(GL_QUADS);
-            tube_point(i, j, 5, 0, a);
-            tube_point(i, j + 1, 5, 0, b);
-            tube_point(i + 1, j + 1, 5, 0, c);
-            tube_point(i + 1, j, 5, 0, d);
-            glVertex3fv(a);
-            glVertex3fv(b);
-            glVertex3fv(c);
-            glVertex3fv(d);
+            tube_vertex(i, j, 5, 0);
+            tube_vertex(i, j + 1, 5, 0);
+            tube_vertex(i + 1, j + 1, 5, 0);
+            tube_vertex(i + 1, j, 5, 0);
             glEnd();
             glColor4f(0, 0, 0, 1);
             glLineWidth(2);
             glBegin(GL_LINES);
-            tube_point(i, j, 5.001, 0.01, a);
-            tube_point(i + 1, j, 5.001, 0.01, b);
-            tube_point(i, j + 1, 5.001, 0.01, c);
-            tube_point(i + 1, j + 1, 5.001, 0.01, d);
-            glVertex3fv(a);
-            glVertex3fv(b);
-            glVertex3fv(c);
-            glVertex3fv(d);
+            tube_vertex(i, j, 5.001, 0.01);
+            tube_vertex(i + 1, j, 5.001, 0.01);
+            tube_vertex(i, j + 1, 5.001, 0.01);
+            tube_vertex(i + 1, j + 1, 5.001, 0.01);
             glEnd();
         }
     }
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-}
-
-static void effect_tube()
-{
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    tube_draw(tube_phase);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
 }
 
 TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
 {
-    const auto background = draw_picture([] {});
     size_t worst = 0;
     for (const float t : {0.0f, 1.7f, 42.3f, 87.9f, 101.25f}) {
         tube_update(t);
         tube_phase = 2 * t;
         const auto plain = draw_picture(plain_tube);
-        const auto effect = draw_picture(effect_tube);
-        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 4)) << t;
+        const auto effect = draw_picture([] { tube_draw(tube_phase); });
+        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 4)) << t;
         worst = std::max(worst, differing_pixels(plain, effect));
     }
     EXPECT_LE(worst, kAllowedDifferences);
@@ -246,47 +206,28 @@ TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
 // lattice order with draw_cube (every face lit, then the outline), at times
 // the finale shows.
 static float field_t;
-static void field_view()
-{
-    glDisable(GL_TEXTURE_2D);
-    glTranslatef(0, 0, -12);
-    glEnable(GL_DEPTH_TEST);
-}
-
 static void plain_field()
 {
-    field_view();
+    glPushMatrix();
     draw_cube_field(field_t);  // only for its lights; cleared below
+    glPopMatrix();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    set_frame_view();
-    glTranslatef(0, 0, -12);
     glRotatef(13 * field_t, 1, 0, 0);
     glRotatef(17 * field_t, 0, 1, 0);
     glRotatef(15 * field_t, 0, 0, 1);
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
             for (int k = 0; k < kFieldSize; ++k) draw_cube(scalar_field[i][j][k] - 0.8f, i - 8.0f, j - 8.0f, k - 8.0f);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-}
-
-static void effect_field()
-{
-    field_view();
-    draw_cube_field(field_t);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
 }
 
 TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
 {
-    const auto background = draw_picture([] {});
     for (const double seconds : {118.0, 124.5, 130.0, 133.0, 139.5}) {
         field_update(static_cast<float>(seconds / 7));
         field_t = static_cast<float>(2 * seconds);
-        const auto plain = draw_picture(plain_field);
-        const auto effect = draw_picture(effect_field);
-        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 10)) << seconds;
+        const auto plain = draw_picture(plain_field, 12);
+        const auto effect = draw_picture([] { draw_cube_field(field_t); }, 12);
+        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 10)) << seconds;
         EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
     }
 }
@@ -313,9 +254,6 @@ static void plain_iso_pass()
 
 static void plain_iso()
 {
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glTranslatef(0, 0, -28);
     glRotatef(13 * iso_t, 1, 0, 0);
     glRotatef(17 * iso_t, 0, 1, 0);
     glRotatef(15 * iso_t, 0, 0, 1);
@@ -323,29 +261,16 @@ static void plain_iso()
     const float f = static_cast<float>(1 + 0.7f * std::sin(static_cast<double>(iso_t)));
     glScalef(f, f, f);
     plain_iso_pass();
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-}
-
-static void effect_iso()
-{
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
-    glTranslatef(0, 0, -28);
-    draw_iso_surface(iso_t);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
 }
 
 TEST_F(PlainDrawing, IsoSurfaceMatchesItsCellsDrawnInLatticeOrder)
 {
-    const auto background = draw_picture([] {});
     for (const double seconds : {69.0, 72.5, 76.0, 80.25, 84.0}) {
         field_update(static_cast<float>(seconds / 3));
         iso_t = static_cast<float>(2 * seconds);
-        const auto plain = draw_picture(plain_iso);
-        const auto effect = draw_picture(effect_iso);
-        EXPECT_GT(coloured_pixels(plain, background), size_t(kWidth * kHeight / 20)) << seconds;
+        const auto plain = draw_picture(plain_iso, 28);
+        const auto effect = draw_picture([] { draw_iso_surface(iso_t); }, 28);
+        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 20)) << seconds;
         EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
     }
 }
