@@ -55,7 +55,8 @@ TEST(PlayerEffects, PeriodsSent)
         // nothing sent at a bound or without a note.
         {{{1, 428, 0xE, 0x1F}, {0, 0, 0xE, 0x25}}, 7, {428, 413, 418}},
         {{{1, 28, 0xE, 0x1F}, {0, 0, 0xE, 0x11}}, 7, {28, kPeriodMin}},
-        {{{1, 3424, 0x2, 40}, {0, 0, 0xE, 0x2F}, {0, 0, 0xE, 0x2F}}, 13, {3424, 3464, 3504, 3544, 3584, 3624, kPeriodMax}},
+        {{{1, 3424, 0x2, 40}, {0, 0, 0xE, 0x2F}, {0, 0, 0xE, 0x2F}}, 13,
+         {3424, 3464, 3504, 3544, 3584, 3624, kPeriodMax}},
         {{{0, 0, 0xE, 0x14}}, 1, {}},
         // E5y: later lookups use the new finetune.
         {{{1, 428, 0xE, 0x58}, {0, 0, 0x0, 0x10}}, 8, {428, period_table[8][36], period_table[8][37]}},
@@ -77,7 +78,6 @@ TEST(PlayerEffects, VolumesSent)
         {{{1, 428, 0xA, 0x00}}, 2, {48, 48}},
         // Cxx is limited to 64 and is what later slides start from.
         {{{1, 428, 0xC, 0x50}, {0, 0, 0xA, 0x01}}, 8, {64, 63}},  // instead of the sample's 48
-        {{{0, 0, 0xC, 0x20}}, 1, {32}},
         // 5xy and 6xy slide the volume too.
         {{{1, 428, 0, 0}, {0, 856, 0x3, 0x20}, {0, 0, 0x5, 0x02}}, 18, {48, 46, 44, 42, 40, 38}},
         {{{1, 428, 0x4, 0x8F}, {0, 0, 0x6, 0x10}}, 8, {48, 49}},

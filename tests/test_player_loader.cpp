@@ -3,103 +3,76 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "player/player.h"
-#include "player/tables.h"
 #include "tests/test_player_support.h"
 
-static ModWriter with_signature(const char* tag, uint32_t channels)
+using Rows = std::vector<std::vector<int64_t>>;
+
+// The recorded registrations with data offsets counted from base.
+static Rows registered(int64_t base)
 {
-    ModWriter writer = basic_module();
-    std::memcpy(writer.signature, tag, 4);
-    writer.channels = channels;
-    writer.patterns.clear();
-    return writer;
+    Rows out = recorded_samples;
+    for (std::vector<int64_t>& r : out) r[1] -= base;
+    return out;
 }
 
-TEST(PlayerLoader, SignatureTableGivesChannelCounts)
+TEST(PlayerLoader, SignatureTableGivesChannelCountsAndRefusesOtherTags)
 {
     const struct { const char* tag; uint32_t channels; } known[] = {
         {"2CHN", 2},  {"4CHN", 4},  {"M.K.", 4},  {"M!K!", 4},  {"FLT4", 4},  {"FLT8", 8},  {"OCTA", 8},
         {"6CHN", 6},  {"8CHN", 8},  {"10CH", 10}, {"12CH", 12}, {"14CH", 14}, {"16CH", 16}, {"18CH", 18},
         {"20CH", 20}, {"22CH", 22}, {"24CH", 24}, {"26CH", 26}, {"28CH", 28}, {"30CH", 30}, {"32CH", 32},
     };
+    ModWriter writer = basic_module();
     for (const auto& entry : known) {
-        ASSERT_EQ(load_test_module(with_signature(entry.tag, entry.channels)), 1) << entry.tag;
-        EXPECT_EQ(replay.song.channels, entry.channels) << entry.tag;
+        std::memcpy(writer.signature, entry.tag, 4);
+        writer.channels = entry.channels;
+        ASSERT_EQ(load_test_module(writer), 1) << entry.tag;
         EXPECT_EQ(recorded_channel_count, static_cast<int32_t>(entry.channels)) << entry.tag;
         // The sample follows one pattern of channels * 256 bytes.
-        ASSERT_EQ(recorded_samples.size(), 1u);
-        EXPECT_EQ(recorded_samples[0].data - reinterpret_cast<int8_t*>(test_module_buffer.data()),
-                  1084 + entry.channels * 256)
-            << entry.tag;
+        EXPECT_EQ(registered(1084 + entry.channels * 256), (Rows{{1, 0, 64, 0, 2, 0}})) << entry.tag;
     }
-}
-
-TEST(PlayerLoader, UnknownSignaturesAreRefusedAndLeaveNothingPlayable)
-{
+    writer.channels = 4;
     for (const char* tag : {"STOP", "m.k.", "M.K ", "XXXX"}) {
-        EXPECT_EQ(load_test_module(with_signature(tag, 4)), 0) << tag;
+        std::memcpy(writer.signature, tag, 4);
+        EXPECT_EQ(load_test_module(writer), 0) << tag;
         EXPECT_STREQ(last_error, "pt_takemod error: unknown module type!");
-        EXPECT_EQ(replay.song.channels, 0u);
         EXPECT_TRUE(recorded_samples.empty());
         EXPECT_EQ(recorded_channel_count, -1);
-        EXPECT_EQ(position_now(), 0);  // pt_load cleared it and did not reset
-        // The demo's timer may still tick: that must do nothing.
+        // pt_load cleared the position and did not reset; the demo's timer
+        // may still tick, which must do nothing.
         for (int i = 0; i < 20; i++) pt_tick();
         EXPECT_TRUE(recorded_calls.empty());
-        EXPECT_EQ(position_now(), 0);
+        EXPECT_EQ(pt_song_position(), 0);
     }
 }
 
-TEST(PlayerLoader, HeaderFieldsAreStoredWithTheirLimits)
+TEST(PlayerLoader, HeaderFieldsAreStoredWithTheirLimitsAndSamplesFollowTheLastPattern)
 {
     ModWriter writer = basic_module();
-    writer.samples[1].volume = 64;
-    writer.samples[2] = {std::vector<int8_t>(8, 1), -1, 0x3A, 65, 1, 2};
-    writer.samples[3] = {std::vector<int8_t>(8, 1), -1, 0xF0, 200, 0, 1};
+    // 0x3B: the mask keeps every bit of the low nibble, none of the high.
+    writer.samples[2] = {std::vector<int8_t>(8, 1), -1, 0x3B, 65, 1, 2};
     writer.restart = 126;
-    writer.song_length = 2;
-    ASSERT_EQ(load_test_module(writer), 1);
-    EXPECT_EQ(replay.samples[1].volume, 64);
-    EXPECT_EQ(replay.samples[2].volume, 64);
-    EXPECT_EQ(replay.samples[3].volume, 64);
-    EXPECT_EQ(replay.samples[2].finetune, 0x0A);
-    EXPECT_EQ(replay.samples[3].finetune, 0);
-    EXPECT_EQ(replay.samples[2].length, 8u);
-    EXPECT_EQ(replay.samples[2].loop_start, 2u);
-    EXPECT_EQ(replay.samples[2].loop_length, 4u);
-    EXPECT_EQ(replay.song.restart, 126);
-    EXPECT_EQ(replay.song.song_length, 2);
-    EXPECT_STREQ(replay.song.signature, "M.K.");
-
-    for (uint8_t restart : {127, 255}) {
-        writer.restart = restart;
-        ASSERT_EQ(load_test_module(writer), 1);
-        EXPECT_EQ(replay.song.restart, 0) << int(restart);
-    }
-}
-
-TEST(PlayerLoader, LastPatternCountsEveryOrderEntryAndPlacesSamplesAfterIt)
-{
-    ModWriter writer = basic_module();
     writer.song_length = 3;
-    writer.order[0] = 0;
     writer.order[1] = 1;
     writer.order[2] = 2;
     ASSERT_EQ(load_test_module(writer), 1);
+    EXPECT_EQ(replay.samples[2].volume, 64);
+    EXPECT_EQ(replay.samples[2].finetune, 0x0B);
+    EXPECT_EQ(replay.song.restart, 126);
+    EXPECT_STREQ(replay.song.signature, "M.K.");
     EXPECT_EQ(replay.song.last_pattern, 2);
-    ASSERT_EQ(recorded_samples.size(), 1u);
-    const int8_t* base = reinterpret_cast<int8_t*>(test_module_buffer.data());
-    EXPECT_EQ(recorded_samples[0].data - base, 4156);
+    EXPECT_EQ(recorded_samples.at(0).at(1), 1084 + 3 * 1024);
     EXPECT_EQ(replay.song.patterns[2] - test_module_buffer.data(), 1084 + 2048);
 
-    // An entry past song_length still counts.
+    // An order entry past song_length still counts; a restart from 127 on is 0.
     writer.order[100] = 5;
+    writer.restart = 127;
     ASSERT_EQ(load_test_module(writer), 1);
     EXPECT_EQ(replay.song.last_pattern, 5);
-    EXPECT_EQ(recorded_samples[0].data - base, 1084 + 6 * 1024);
+    EXPECT_EQ(recorded_samples.at(0).at(1), 1084 + 6 * 1024);
+    EXPECT_EQ(replay.song.restart, 0);
 }
 
 TEST(PlayerLoader, CellsAreConvertedInPlace)
@@ -111,23 +84,18 @@ TEST(PlayerLoader, CellsAreConvertedInPlace)
     const uint8_t notes[] = {24, 25, 84, 0, 83, 84, 59, 0};
     for (int i = 0; i < 8; i++) mw_set_cell(writer, 0, 1 + i, 1, MwCell{0, periods[i], 0, 0});
     const std::vector<uint8_t> bytes = mw_build(writer);
-    ASSERT_EQ(bytes[1084], 0x10);
-    ASSERT_EQ(bytes[1085], 0x35);
-    ASSERT_EQ(bytes[1086], 0x5C);
+    ASSERT_EQ(std::vector<uint8_t>(bytes.begin() + 1084, bytes.begin() + 1088),
+              (std::vector<uint8_t>{0x10, 0x35, 0x5C, 0x20}));
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
     // The conversion stays inside the patterns: sample 1's bytes are as written.
-    ASSERT_EQ(recorded_samples.size(), 1u);
-    EXPECT_EQ(std::vector<int8_t>(recorded_samples[0].data, recorded_samples[0].data + 64), writer.samples[1].data);
+    EXPECT_EQ(std::vector<uint8_t>(test_module_buffer.begin() + 2108, test_module_buffer.begin() + 2108 + 64),
+              std::vector<uint8_t>(64, 10));
     const uint8_t* cell = replay.song.patterns[0];
-    EXPECT_EQ(cell[0], 0x15);
-    EXPECT_EQ(cell[1], 72);
-    EXPECT_EQ(cell[2], 0x0C);
-    EXPECT_EQ(cell[3], 0x20);
+    EXPECT_EQ(std::vector<uint8_t>(cell, cell + 4), (std::vector<uint8_t>{0x15, 72, 0x0C, 0x20}));
     for (int i = 0; i < 8; i++) {
         const uint8_t* converted = replay.song.patterns[0] + (1 + i) * 16 + 4;
-        EXPECT_EQ(converted[1], notes[i]) << "period " << periods[i];
-        EXPECT_EQ(converted[0], 0);
-        EXPECT_EQ(converted[2], 0);
+        EXPECT_EQ(std::vector<uint8_t>(converted, converted + 4), (std::vector<uint8_t>{0, notes[i], 0, 0}))
+            << "period " << periods[i];
     }
 }
 
@@ -143,7 +111,6 @@ TEST(PlayerLoader, RefusesModulesThatDoNotFitOrNamePatternsThatCannotExist)
     EXPECT_STREQ(last_error, "pt_takemod error: module header is incomplete!");
     EXPECT_EQ(load_test_bytes(bytes, patterns_end - 1), 0);
     EXPECT_STREQ(last_error, "pt_takemod error: patterns reach past the end of the module!");
-    EXPECT_EQ(replay.song.channels, 0u);
     // Exactly the patterns and no sample data is a valid (silent) module.
     EXPECT_EQ(load_test_bytes(bytes, patterns_end), 1);
     EXPECT_TRUE(recorded_samples.empty());
@@ -180,39 +147,19 @@ TEST(PlayerLoader, SamplesAreRegisteredInsideTheBufferWithTheirLoops)
     writer.samples[6] = {std::vector<int8_t>(64, 1), -1, 0, 64, 8, 2};    // two words
     writer.samples[7] = {std::vector<int8_t>(32, 1), -1, 0, 64, 0, 16};   // the last, to its end
     const std::vector<uint8_t> bytes = mw_build(writer);
-    struct Expected {
-        int32_t slot;
-        size_t offset;
-        uint32_t length, loop_start, loop_end;
-        int32_t looping;
-    };
-    auto expect_registered = [&](const std::vector<Expected>& expected) {
-        ASSERT_EQ(recorded_samples.size(), expected.size());
-        for (size_t i = 0; i < expected.size(); i++) {
-            const Registration& r = recorded_samples[i];
-            const Expected& e = expected[i];
-            EXPECT_EQ(r.slot, e.slot);
-            EXPECT_EQ(r.data - reinterpret_cast<int8_t*>(test_module_buffer.data()), 1084 + 1024 + e.offset) << e.slot;
-            EXPECT_EQ(r.length, e.length) << e.slot;
-            EXPECT_EQ(replay.samples[e.slot].length, e.length) << e.slot;
-            EXPECT_EQ(r.loop_start, e.loop_start) << e.slot;
-            EXPECT_EQ(r.loop_end, e.loop_end) << e.slot;
-            EXPECT_EQ(r.looping, e.looping) << e.slot;
-        }
-    };
+    const size_t patterns_end = 1084 + 1024;
     // With zero padding after the file the byte past sample 7 exists.
     ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
-    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 32, 16, 32, 1}, {4, 96, 32, 0, 0, 0},
-                       {5, 128, 64, 8, 10, 0}, {6, 192, 64, 16, 20, 1}, {7, 256, 32, 0, 32, 1}});
+    EXPECT_EQ(registered(patterns_end), (Rows{{1, 0, 64, 32, 64, 1}, {3, 64, 32, 16, 32, 1}, {4, 96, 32, 0, 0, 0},
+                                              {5, 128, 64, 8, 10, 0}, {6, 192, 64, 16, 20, 1},
+                                              {7, 256, 32, 0, 32, 1}}));
     // The buffer ends with sample 7: its loop stops at its last byte.
     ASSERT_EQ(load_test_bytes(bytes, bytes.size()), 1);
-    EXPECT_EQ(recorded_samples.back().loop_end, 31u);
-    EXPECT_EQ(recorded_samples.back().looping, 1);
+    EXPECT_EQ(registered(patterns_end).back(), (std::vector<int64_t>{7, 256, 32, 0, 31, 1}));
     // Cut inside sample 3: nothing is left for the later ones.
-    ASSERT_EQ(load_test_bytes(bytes, 1084 + 1024 + 64 + 20), 1);
-    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 20, 16, 19, 1}});
-    EXPECT_EQ(replay.samples[4].length, 0u);
+    ASSERT_EQ(load_test_bytes(bytes, patterns_end + 64 + 20), 1);
+    EXPECT_EQ(registered(patterns_end), (Rows{{1, 0, 64, 32, 64, 1}, {3, 64, 20, 16, 19, 1}}));
     // One byte of sample 3 left: no loop fits in it.
-    ASSERT_EQ(load_test_bytes(bytes, 1084 + 1024 + 64 + 1), 1);
-    expect_registered({{1, 0, 64, 32, 64, 1}, {3, 64, 1, 0, 0, 0}});
+    ASSERT_EQ(load_test_bytes(bytes, patterns_end + 64 + 1), 1);
+    EXPECT_EQ(registered(patterns_end), (Rows{{1, 0, 64, 32, 64, 1}, {3, 64, 1, 0, 0, 0}}));
 }
