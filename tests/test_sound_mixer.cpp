@@ -1,8 +1,7 @@
-// Mixer rules: silence, conversion and clipping, loop wrap, one-shot end,
-// skipped voices.
+// Mixer rules: conversion and clipping, silence, loop wrap, one-shot end,
+// skipped and untriggered voices.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "sound/mixer.h"
@@ -49,50 +48,29 @@ static std::vector<uint8_t> mix8(int32_t count)
     return out;
 }
 
-TEST(Mixer, NoChannelsIsSilenceInBothFormats)
+TEST(Mixer, ConversionClipsAndShiftsArithmeticallyAndNoChannelsIsSilence)
 {
-    reset_mixer(64);
-    start_voice(0, 4, 64, 1, 0);
-    set_channel_count(0);
-    EXPECT_EQ(mix16(64), std::vector<int16_t>(64, 0));
-    EXPECT_EQ(mix8(64), std::vector<uint8_t>(64, 128));
-}
-
-TEST(Mixer, ConversionClipsAndShiftsArithmetically)
-{
-    // volume 96, master 206: amplitude 625, so level 112 sums to 70000.
-    reset_mixer(206);
-    start_voice(0, 3, 96, 0, 0);
-    EXPECT_EQ(mix16(3), std::vector<int16_t>(3, 32767));
-    EXPECT_EQ(mix8(3), std::vector<uint8_t>(3, 255));
-    trigger(1);  // -70000
-    EXPECT_EQ(mix16(3), std::vector<int16_t>(3, -32768));
-    EXPECT_EQ(mix8(3), std::vector<uint8_t>(3, 0));
-
-    // A master volume above 252 plays as 252: amplitude 510 at volume 64.
-    for (int32_t master : {252, 253, 1000}) {
-        reset_mixer(master);
-        start_voice(0, 3, 64, 0, 2);  // level -1
-        EXPECT_EQ(mix16(1), std::vector<int16_t>(1, -510)) << master;
+    // Three voices held on levels[at] (step 0), of which the first `channels` are mixed.
+    struct Case { int32_t master, volume; uint32_t at; int32_t channels; int16_t out16; uint8_t out8; };
+    const Case cases[] = {
+        {206, 96, 0, 1, 32767, 255},  // amplitude 625: level 112 sums to 70000
+        {206, 96, 1, 1, -32768, 0},   // -70000
+        {252, 64, 2, 1, -510, 127},   // amplitude 510: -510 shifts down to -1
+        {253, 64, 2, 1, -510, 127},   // a master volume above 252 plays as 252
+        {1000, 64, 2, 1, -510, 127},
+        {32, 1, 2, 1, -1, 127},       // amplitude 1
+        {64, 64, 3, 1, 16383, 159},   // full volume: amplitude 129, level 127 adds 16383
+        {64, 64, 3, 2, 32766, 191},   // two still fit
+        {64, 64, 3, 3, 32767, 223},   // a third clips 16 bits, not 8
+        {64, 64, 3, 0, 0, 128},       // no channels: silence
+    };
+    for (const Case& c : cases) {
+        reset_mixer(c.master);
+        for (int32_t v = 0; v < 3; ++v) start_voice(v, 3, c.volume, 0, c.at);
+        set_channel_count(c.channels);
+        EXPECT_EQ(mix16(3), std::vector<int16_t>(3, c.out16)) << c.master << " " << c.channels;
+        EXPECT_EQ(mix8(3), std::vector<uint8_t>(3, c.out8)) << c.master << " " << c.channels;
     }
-    // volume 1, master 32: amplitude 1, so level -1 sums to -1.
-    reset_mixer(32);
-    start_voice(0, 3, 1, 0, 2);
-    EXPECT_EQ(mix16(2), std::vector<int16_t>(2, -1));
-    EXPECT_EQ(mix8(2), std::vector<uint8_t>(2, 127));
-
-    // Full volume: amplitude 129, one voice at 127 adds 16383.
-    reset_mixer(64);
-    start_voice(0, 3, 64, 0, 3);
-    EXPECT_EQ(mix16(1), std::vector<int16_t>(1, 16383));
-    EXPECT_EQ(mix8(1), std::vector<uint8_t>(1, 159));
-    // Two voices at 127: 32766 still fits, a third one clips.
-    set_channel_count(3);
-    start_voice(1, 3, 64, 0, 3);
-    EXPECT_EQ(mix16(1), std::vector<int16_t>(1, 32766));
-    start_voice(2, 3, 64, 0, 3);
-    EXPECT_EQ(mix16(1), std::vector<int16_t>(1, 32767));
-    EXPECT_EQ(mix8(1), std::vector<uint8_t>(1, (3 * 16383 >> 9) + 128));
 }
 
 TEST(Mixer, PositionAdvancesBeforeTheReadAndLoopsReturnToLoopStartPlusOne)
@@ -109,38 +87,17 @@ TEST(Mixer, OneShotEndParksOnTheFirstSampleUntilAPeriodMovesIt)
     reset_mixer(32);
     start_voice(0, 2, 1, 1, 13);  // length 16, data[i] = i + 1
     EXPECT_EQ(mix16(5), (std::vector<int16_t>{15, 16, 1, 1, 1}));
-    EXPECT_EQ(voices.mixer_voices[0].volume, 0u);
-    EXPECT_EQ(voices.mixer_voices[0].step_fraction, 0u);
-    EXPECT_EQ(voices.mixer_voices[0].step, 0);
+    const Voice& v = voices.mixer_voices[0];
+    EXPECT_EQ((std::vector<int64_t>{v.volume, v.step, v.step_fraction}), (std::vector<int64_t>{0, 0, 0}));
     // The next latch brings the volume back; position and step stay parked.
     EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 1, 1}));
     set_period(1);  // no trigger: plays on from index 0
     EXPECT_EQ(mix16(3), (std::vector<int16_t>{2, 3, 4}));
 }
 
-TEST(Mixer, SilentVoiceIsSkippedAndResumesWhereItStopped)
-{
-    reset_mixer(32);
-    start_voice(0, 4, 1, 1, 0);
-    EXPECT_EQ(mix16(4), (std::vector<int16_t>{1, 2, 3, 4}));
-    set_volume(0);
-    EXPECT_EQ(mix16(10), std::vector<int16_t>(10, 0));
-    set_volume(1);
-    EXPECT_EQ(mix16(2), (std::vector<int16_t>{5, 6}));
-}
-
-TEST(Mixer, EightBitOutputUsesTheTopBitsOfTheSum)
-{
-    // volume 100, master 162: amplitude 512, so level i comes out as i + 128.
-    reset_mixer(162);
-    start_voice(0, 4, 100, 1, 0);
-    EXPECT_EQ(mix8(4), (std::vector<uint8_t>{129, 130, 131, 132}));
-}
-
-
-// A voice given a sample and a period but never triggered plays from index 0
-// on; with no period it holds still.
-TEST(Mixer, UntriggeredVoiceStartsAtIndexZeroAndHoldsWithoutAPeriod)
+// A voice given a sample but never triggered starts at index 0 and, without a
+// period, holds still; a silent voice is skipped and resumes where it stopped.
+TEST(Mixer, UntriggeredVoiceStartsAtIndexZeroAndSilentVoiceResumesWhereItStopped)
 {
     reset_mixer(32);
     select_voice(0);
@@ -149,5 +106,9 @@ TEST(Mixer, UntriggeredVoiceStartsAtIndexZeroAndHoldsWithoutAPeriod)
     EXPECT_EQ(mix16(3), std::vector<int16_t>(3, 0));
     EXPECT_EQ(voices.mixer_voices[0].position_fraction, 0u);
     set_period(1);
-    EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 2, 3}));
+    EXPECT_EQ(mix16(4), (std::vector<int16_t>{1, 2, 3, 4}));
+    set_volume(0);
+    EXPECT_EQ(mix16(10), std::vector<int16_t>(10, 0));
+    set_volume(1);
+    EXPECT_EQ(mix16(2), (std::vector<int16_t>{5, 6}));
 }

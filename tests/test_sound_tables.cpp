@@ -15,28 +15,19 @@ TEST(PeriodTable, QuotedEntriesAndStrictlyFallingRowsBetweenThePortamentoBounds)
                                      428, 404, 381, 360, 339, 320, 302, 285, 269, 254, 240, 226,
                                      214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
     for (int n = 0; n < 36; ++n) EXPECT_EQ(period_table[0][24 + n], protracker[n]) << n;
-    // Single entries as the tables were always shipped, raised ones included.
-    EXPECT_EQ(period_table[0][0], 3424);
-    EXPECT_EQ(period_table[8][24], 907);
-    EXPECT_EQ(period_table[8][59], 120);
-    EXPECT_EQ(period_table[5][3], 2778);
-    EXPECT_EQ(period_table[11][10], 1991);
-    EXPECT_EQ(period_table[10][16], 1419);
-    EXPECT_EQ(period_table[15][7], 2301);
-    EXPECT_EQ(period_table[3][1], 3164);
-    EXPECT_EQ(period_table[6][13], 1548);
-    EXPECT_EQ(period_table[9][13], 1699);
-    EXPECT_EQ(period_table[3][84], 27);
+    // Single entries {row, column, period} as the tables were always shipped, raised ones included.
+    const int shipped[][3] = {{0, 0, 3424}, {8, 24, 907}, {8, 59, 120}, {5, 3, 2778}, {11, 10, 1991}, {10, 16, 1419},
+                              {15, 7, 2301}, {3, 1, 3164}, {6, 13, 1548}, {9, 13, 1699}, {3, 84, 27}};
+    for (const auto& e : shipped) EXPECT_EQ(period_table[e[0]][e[1]], e[2]) << e[0] << "," << e[1];
 
     int lowest = 65535, highest = 0;
     for (int r = 0; r < kFinetuneRows; ++r) {
         for (int c = 0; c + 1 < kNoNote; ++c) EXPECT_GT(period_table[r][c], period_table[r][c + 1]) << r << "," << c;
         // A note index of 84 (no note) must still read the last period.
         EXPECT_EQ(period_table[r][kNoNote], period_table[r][kNoNote - 1]) << "row " << r;
-        for (int c = 0; c < kNoteColumns; ++c) {
-            lowest = std::min<int>(lowest, period_table[r][c]);
-            highest = std::max<int>(highest, period_table[r][c]);
-        }
+        const auto [row_min, row_max] = std::minmax_element(period_table[r], period_table[r] + kNoteColumns);
+        lowest = std::min<int>(lowest, *row_min);
+        highest = std::max<int>(highest, *row_max);
     }
     EXPECT_EQ(lowest, kPeriodMin);
     EXPECT_EQ(highest, kPeriodMax);
