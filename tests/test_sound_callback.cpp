@@ -70,6 +70,8 @@ TEST(AudioCallback, TicksFollowTheSamplesOutputForAnyBufferLengths)
         start(c[0], c[1]);
         const int32_t slice = (c[0] == 1 ? 22050 : 44100) / c[1];
         std::vector<int32_t> levels;
+        run_callback(c[0] - 1, levels);  // not one whole sample: no tick, nothing written
+        ASSERT_EQ(ticks, 0);
         for (int call = 0; call < 60; ++call) {
             // Two slices, then one: the first two buffers end on slice boundaries.
             run_callback(call < 2 ? (2 - call) * slice * c[0] : static_cast<int>(1 + rng() % 5000), levels);

@@ -1,5 +1,5 @@
-// Recovers where the 2D effects put their quads, from GL_FEEDBACK output
-// under an orthographic view that maps eye space linearly to the window.
+// Where the 2D effects put their quads, from GL_FEEDBACK output under an
+// orthographic view mapping eye space linearly to the window; GL state read-back.
 #pragma once
 #include <GL/gl.h>
 
@@ -24,13 +24,13 @@ inline void linear_view()
 // (1,1), (-1,1) are told apart by their texture coordinates.
 struct Quad {
     std::vector<FeedbackVertex> vertices;  // window space
-    double x, y, z, angle;                 // centre; degrees of the x edge
-    double half_width, half_height, y_min, y_max, t_min, t_max;
+    double x, y, z, angle, half_width;     // centre; degrees of the x edge
+    double y_min, y_max, t_min, t_max;
 };
 
 inline Quad make_quad(const std::vector<FeedbackVertex>& vertices)
 {
-    Quad q{vertices, 0, 0, 0, 0, 0, 0, 1e9, -1e9, 1e9, -1e9};
+    Quad q{vertices, 0, 0, 0, 0, 0, 1e9, -1e9, 1e9, -1e9};
     double cx[4] = {}, cy[4] = {};
     for (const FeedbackVertex& v : vertices) {
         const double x = v.x / 10 - 64, y = v.y / 10 - 64;
@@ -43,7 +43,6 @@ inline Quad make_quad(const std::vector<FeedbackVertex>& vertices)
     q.x = (cx[0] + cx[2]) / 2, q.y = (cy[0] + cy[2]) / 2;
     q.angle = std::atan2(cy[1] - cy[0], cx[1] - cx[0]) * 180 / M_PI;
     q.half_width = std::hypot(cx[1] - cx[0], cy[1] - cy[0]) / 2;
-    q.half_height = std::hypot(cx[3] - cx[0], cy[3] - cy[0]) / 2;
     return q;
 }
 
@@ -72,9 +71,10 @@ inline std::pair<GLint, GLint> blend_function()
     return {src, dst};
 }
 
-inline std::vector<float> current_colour()
+// The n values of a piece of GL state (colour 4, matrix 16, viewport 4).
+inline std::vector<float> gl_floats(GLenum name, int n)
 {
-    float c[4];
-    glGetFloatv(GL_CURRENT_COLOR, c);
-    return {c, c + 4};
+    std::vector<float> values(n);
+    glGetFloatv(name, values.data());
+    return values;
 }

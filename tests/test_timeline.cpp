@@ -11,7 +11,7 @@
 #include "app/timeline.h"
 #include "gfx/show_clock.h"
 #include "gfx/textures.h"
-#include "tests/gl_test_context.h"
+#include "tests/test_sprite_geometry.h"
 
 // Read n of a frame returns clock_base + clock_step * n.
 static double clock_base = 100, clock_step = 1;
@@ -22,7 +22,8 @@ static int32_t no_position() { return -37; }
 struct Call {
     std::string name;  // with ":<texture index>" for effects given a texture
     double a, b;
-    float colour[4], modelview[16], depth;  // depth buffer at the centre
+    std::vector<float> colour, modelview;
+    float depth;  // depth buffer at the centre
     bool texturing, depth_test;
 };
 static std::vector<Call> calls;
@@ -30,9 +31,8 @@ static std::vector<Call> calls;
 static void record(std::string name, GLuint texture, double a, double b = 0)
 {
     if (texture) name += ":" + std::to_string(texture - 100);
-    Call c{name, a, b, {}, {}, 0, glIsEnabled(GL_TEXTURE_2D) != 0, glIsEnabled(GL_DEPTH_TEST) != 0};
-    glGetFloatv(GL_CURRENT_COLOR, c.colour);
-    glGetFloatv(GL_MODELVIEW_MATRIX, c.modelview);
+    Call c{name, a, b, gl_floats(GL_CURRENT_COLOR, 4), gl_floats(GL_MODELVIEW_MATRIX, 16), 0,
+           glIsEnabled(GL_TEXTURE_2D) != 0, glIsEnabled(GL_DEPTH_TEST) != 0};
     glReadPixels(32, 24, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &c.depth);
     calls.push_back(c);
 }
@@ -81,26 +81,21 @@ static Names frame(double p, double base = 100, int width = 1024, int height = 7
     return names;
 }
 
-static const Call& find(const std::string& name, int nth = 0)
+static const Call& find(const std::string& name)
 {
     for (const Call& c : calls)
-        if (c.name == name && nth-- == 0) return c;
+        if (c.name == name) return c;
     static const Call missing{};
     ADD_FAILURE() << name << " not drawn";
     return missing;
-}
-
-// The frame's starting view: back 3.
-static void expect_base_view(const float* actual)
-{
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(actual[i], i == 14 ? -3 : i % 5 == 0, 1e-5) << i;
 }
 
 static void expect_state(const Call& c, bool texturing, bool depth_test, std::vector<float> colour)
 {
     EXPECT_EQ(c.texturing, texturing) << c.name;
     EXPECT_EQ(c.depth_test, depth_test) << c.name;
-    EXPECT_EQ(std::vector<float>(c.colour, c.colour + 3), colour) << c.name;
+    colour.push_back(1);
+    EXPECT_EQ(c.colour, colour) << c.name;
 }
 
 class Timeline : public ::testing::Test {
@@ -134,85 +129,71 @@ TEST_F(Timeline, SelectsEffectsByPositionWithBoundaries)
     for (const auto& c : cases) EXPECT_EQ(frame(c.p), c.expected) << "p = " << c.p;
 }
 
-// The 3D effects need depth testing without texturing; the 2D ones drawn
-// after them need it the other way round. The pulse's black stays in force
-// after the frame.
-TEST_F(Timeline, StateSwitchesAroundThe3dEffects)
+// The 3D effects need depth testing without texturing, the 2D ones drawn
+// after them the other way round. Each grid pulse has its own colour; the
+// growing grid's black stays in force after the frame.
+TEST_F(Timeline, StateColourAndMatrixEachEffectMeets)
 {
     frame(900);
     for (const char* name : {"field", "iso"}) expect_state(find(name), false, true, {1, 1, 1});
     expect_state(find("column:4"), true, false, {1, 1, 1});
+    expect_state(find("grid:7"), true, false, {0.6f, 0, 0.8f});
+    EXPECT_NEAR(find("grid:7").modelview[1], std::sqrt(0.5), 1e-6);  // turned 45 degrees
     frame(1300);
-    EXPECT_TRUE(find("tube_draw").depth_test && !find("tube_draw").texturing);
-    EXPECT_TRUE(find("rain:2").texturing && !find("rain:2").depth_test);
-    frame(1500);
-    expect_state(find("cubes"), false, true, {1, 1, 1});
-    expect_state(find("flashes"), true, false, {1, 1, 1});
-    frame(650);
-    expect_state(find("grid:7"), true, false, {0, 0, 0});
-    float colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0] + colour[1] + colour[2], 0);
-}
-
-// The sway turns the tunnel and stays on the matrix to the frame's end;
-// the rain before it is unturned.
-TEST_F(Timeline, SwayRotationsAreLeftOnTheMatrix)
-{
-    frame(700);
-    expect_base_view(find("rain:2").modelview);
-    float after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    double turned = 0;
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_FLOAT_EQ(after[i], find("tunnel:2").modelview[i]) << i;
-        turned += std::fabs(after[i] - find("rain:2").modelview[i]);
-    }
-    EXPECT_GT(turned, 0.01);
-}
-
-TEST_F(Timeline, DepthClearedAgainFromPosition1600)
-{
+    // Each in the colour of the grid pulse drawn just before it.
+    expect_state(find("tube_draw"), false, true, {0.6f, 0, 0.6f});
+    expect_state(find("rain:2"), true, false, {0.7f, 0, 0.7f});
     frame(1599);
-    EXPECT_FLOAT_EQ(find("field").depth, 0.25f);
+    EXPECT_FLOAT_EQ(find("field").depth, 0.25f);  // the rings' depth is cleared from 1600 only
     frame(1600);
     EXPECT_FLOAT_EQ(find("field").depth, 1.0f);
+    frame(650);
+    expect_state(find("grid:7"), true, false, {0, 0, 0});
+    EXPECT_EQ(gl_floats(GL_CURRENT_COLOR, 4), (std::vector<float>{0, 0, 0, 1}));
+
+    // Reads: rain 100, sway 101 (about y) and 102 (about x), tunnel 103. The
+    // sway turns the tunnel, not the rain, and stays to the frame's end.
+    frame(700);
+    EXPECT_EQ(find("rain:2").modelview, find("flashes").modelview);
+    const std::vector<float> swayed = find("tunnel:2").modelview;
+    EXPECT_EQ(gl_floats(GL_MODELVIEW_MATRIX, 16), swayed);
+    EXPECT_NEAR(swayed[2], -std::sin(20 * std::sin(101.0) * M_PI / 180), 1e-6);
+    EXPECT_NEAR(swayed[9], -std::sin(5 * std::cos(102.0) * M_PI / 180), 1e-6);
 }
 
-TEST_F(Timeline, LatchesKeepTheirFirstValue)
+// With the clock standing still, the time each effect is given.
+TEST_F(Timeline, EffectsRunAtTheirOwnPaces)
+{
+    clock_step = 0;
+    const struct { double p; const char* name; double t; } paces[] = {
+        {900, "field", 84.0 / 3}, {900, "iso", 168},      {1300, "tube_update", 84}, {1300, "tube_draw", 168},
+        {1500, "field", 12},      {1500, "cubes", 168},   {1500, "column:4", 10000 - 84}};
+    for (const auto& pace : paces) {
+        frame(pace.p, 84);
+        EXPECT_FLOAT_EQ(static_cast<float>(find(pace.name).a), static_cast<float>(pace.t)) << pace.name;
+    }
+}
+
+TEST_F(Timeline, StartLatchesKeepTheirFirstValueAndTheViewportZoomsOutAfter1860)
 {
     frame(1100, 100);
     EXPECT_EQ(find("strip:6").a, 1.5);
-    frame(1300, 200);
-    frame(1100, 300);  // back in the section: no restart
-    EXPECT_EQ(strip_start, 100);
+    frame(1100, 300);  // a later frame, or coming back into the section: no restart
     EXPECT_EQ(find("strip:6").a, 300);
-
     frame(600, 100);
     EXPECT_EQ(find("grid:7").a, 102);
     EXPECT_DOUBLE_EQ(find("grid:7").b, 1.0 / 3 - 0.5);
     frame(699, 130);
-    EXPECT_EQ(pulse_start, 100);
     EXPECT_DOUBLE_EQ(find("grid:7").b, 30.0 / 3 - 0.5);
-}
 
-TEST_F(Timeline, ViewportZoomsOutAfter1860)
-{
-    const auto viewport = [] {
-        GLint v[4];
-        glGetIntegerv(GL_VIEWPORT, v);
-        return std::vector<GLint>(v, v + 4);
-    };
     frame(1860);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{1, 2, 3, 4}));
-    EXPECT_EQ(zoom_start, 0);
-    clock_step = 0;
+    EXPECT_EQ(gl_floats(GL_VIEWPORT, 4), (std::vector<float>{1, 2, 3, 4}));
+    clock_step = 0;  // the zoom's latch and its elapsed time read the same
     frame(1861, 50);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{0, 0, 1024, 768}));
+    EXPECT_EQ(gl_floats(GL_VIEWPORT, 4), (std::vector<float>{0, 0, 1024, 768}));
     frame(1900, 51);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{480, 360, 64, 48}));
-    EXPECT_EQ(zoom_start, 50);
+    EXPECT_EQ(gl_floats(GL_VIEWPORT, 4), (std::vector<float>{480, 360, 64, 48}));
     // A smaller picture takes the window's rectangle scaled down, truncated.
     frame(1900, 50.5, 200, 150);
-    EXPECT_EQ(viewport(), (std::vector<GLint>{78, 59, 41, 31}));
+    EXPECT_EQ(gl_floats(GL_VIEWPORT, 4), (std::vector<float>{78, 59, 41, 31}));
 }
