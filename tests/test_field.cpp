@@ -32,7 +32,7 @@ double reference_value(double t, int i, int j, int k)
 
 // At this time the three sources are apart, so axis or index mix-ups show,
 // and each has lattice points at full weight (d^2 < 3), partial and none.
-TEST(ScalarField, EveryPointFollowsTheSourcesLevelIsHalfUntilAnUpdateThenTenthAndClearZeroes)
+TEST(ScalarField, UpdateFollowsTheSourcesAndSetsTheLevelClearZeroes)
 {
     EXPECT_FLOAT_EQ(kIsoLevelAtStart, 0.5f);
     iso_level = 0.7f;  // whatever it was, each update puts it back

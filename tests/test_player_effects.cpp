@@ -60,8 +60,10 @@ TEST(PlayerEffects, PeriodsSent)
         {{{0, 0, 0xE, 0x14}}, 1, {}},
         // E5y: later lookups use the new finetune.
         {{{1, 428, 0xE, 0x58}, {0, 0, 0x0, 0x10}}, 8, {428, period_table[8][36], period_table[8][37]}},
-        // Note delay on tick y (the row's last when y is beyond it; never at 0).
+        // Note delay on tick y (the row's last when y is beyond it; never at 0;
+        // nothing to delay without a note).
         {{{1, 856, 0xE, 0xD3}}, 3, {}},
+        {{{1, 0, 0xE, 0xD3}}, 6, {}},
         {{{1, 856, 0xE, 0xD3}}, 4, {856}},
         {{{1, 856, 0xE, 0xD9}}, 6, {856}},
         {{{1, 856, 0xE, 0xD0}}, 6, {}},

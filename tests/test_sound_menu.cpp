@@ -65,7 +65,7 @@ TEST(DeviceMenu, LongWordIsJudgedByItsFirstCharacterAndReadWithinTheBuffer)
     EXPECT_STREQ(rest, "TAIL");
 }
 
-TEST(DeviceMenu, EndOfInputAnUnknownAnswerOrUnopenableAudioFallBackToSilence)
+TEST(DeviceMenu, NoUsableAnswerOrAudioFallsBackToSilence)
 {
     setenv("SDL_AUDIODRIVER", "periodica_no_such_driver", 1);  // so that "2" cannot open
     for (const char* input : {"", "   \n\n", "3\n", "2\n"}) {
