@@ -230,6 +230,17 @@ TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
         EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 10)) << seconds;
         EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
     }
+    // Full cubes a lattice step apart touch no other cube: every face may
+    // show, and does from one side or the other.
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) scalar_field[i][j][k] = (i | j | k) % 2 ? 0.0f : 2.0f;
+    for (const float t : {3.0f, 5.0f, 10.0f}) {
+        field_t = t;
+        const auto plain = draw_picture(plain_field, 12);
+        const auto effect = draw_picture([] { draw_cube_field(field_t); }, 12);
+        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << t;
+    }
 }
 
 // The iso-surface nearest cells first against every cell polygonised in
