@@ -284,4 +284,15 @@ TEST_F(PlainDrawing, IsoSurfaceMatchesItsCellsDrawnInLatticeOrder)
         EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 20)) << seconds;
         EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
     }
+    // Walls in the first and the last layer along k, where the walks along
+    // k start, seen with the walk going either way.
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) scalar_field[i][j][k] = k == 0 || k == kFieldSize - 1 ? 1.0f : 0.0f;
+    for (const float t : {1.0f, 6.0f}) {
+        iso_t = t;
+        const auto plain = draw_picture(plain_iso, 28);
+        const auto effect = draw_picture([] { draw_iso_surface(iso_t); }, 28);
+        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << t;
+    }
 }
