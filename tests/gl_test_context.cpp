@@ -39,43 +39,34 @@ std::vector<float> capture_feedback(void (*draw)(), int capacity)
 }
 
 // GL_3D_COLOR_TEXTURE: x y z, r g b a, s t r q per vertex (3 + 4 + 4).
-// Polygons, then line segments, as lists of vertices.
-static void parse_feedback(const std::vector<float>& buffer, std::vector<std::vector<FeedbackVertex>>* polygons,
-                           std::vector<std::vector<FeedbackVertex>>* lines)
+// The polygons, or the line segments, as lists of vertices.
+using Shapes = std::vector<std::vector<FeedbackVertex>>;
+static Shapes parse_feedback(const std::vector<float>& buffer, bool lines_wanted)
 {
     constexpr size_t kVertexFloats = 11;
+    Shapes shapes;
     for (size_t i = 0; i < buffer.size();) {
         const auto token = static_cast<GLenum>(buffer[i++]);
         size_t vertices = 0;
-        std::vector<std::vector<FeedbackVertex>>* into = nullptr;
+        bool wanted = false;
         if (token == GL_POLYGON_TOKEN) {
-            vertices = static_cast<size_t>(buffer[i++]), into = polygons;
+            vertices = static_cast<size_t>(buffer[i++]), wanted = !lines_wanted;
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            vertices = 2, into = lines;
+            vertices = 2, wanted = lines_wanted;
         } else if (token == GL_PASS_THROUGH_TOKEN) {
             ++i;
         } else {
-            return;  // the effects draw no points or pixels
+            break;  // the effects draw no points or pixels
         }
         std::vector<FeedbackVertex> shape;
         for (size_t v = 0; v < vertices && i + kVertexFloats <= buffer.size(); ++v, i += kVertexFloats) {
             const float* f = &buffer[i];
             shape.push_back(FeedbackVertex{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]});
         }
-        if (into) into->push_back(shape);
+        if (wanted) shapes.push_back(shape);
     }
+    return shapes;
 }
 
-std::vector<std::vector<FeedbackVertex>> feedback_polygons(const std::vector<float>& buffer)
-{
-    std::vector<std::vector<FeedbackVertex>> polygons, lines;
-    parse_feedback(buffer, &polygons, &lines);
-    return polygons;
-}
-
-std::vector<std::vector<FeedbackVertex>> feedback_lines(const std::vector<float>& buffer)
-{
-    std::vector<std::vector<FeedbackVertex>> polygons, lines;
-    parse_feedback(buffer, &polygons, &lines);
-    return lines;
-}
+Shapes feedback_polygons(const std::vector<float>& buffer) { return parse_feedback(buffer, false); }
+Shapes feedback_lines(const std::vector<float>& buffer) { return parse_feedback(buffer, true); }

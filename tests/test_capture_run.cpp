@@ -110,7 +110,7 @@ static std::vector<int16_t> reference_slice(int64_t from, int64_t to)
 
 // Frames up to position 15 at 30 fps, then single frames inside that span:
 // the singles must be the span's frames at the requested moments.
-TEST(CaptureRun, SpanHasItsLengthTheDemosSoundAndTheSingleFrames)
+TEST(CaptureRun, SpanHasItsLengthTheDemosSoundTheSingleFramesAndItsProfile)
 {
     ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_span");
@@ -134,6 +134,14 @@ TEST(CaptureRun, SpanHasItsLengthTheDemosSoundAndTheSingleFrames)
     EXPECT_EQ(run(dir, "--out '" + dir + "/before' --frames-at -5" + small(30)).status, 2);
     EXPECT_EQ(run(dir, "--out '" + dir + "/after' --frames-at 1950" + small(30)).status, 2);
     EXPECT_FALSE(file_exists(dir + "/after"));
+    // --profile draws the span's frames, counted in their section, and writes none.
+    const CommandResult profile = run(dir, "--profile --to 15" + small(30));
+    ASSERT_EQ(profile.status, 0) << profile.err;
+    const size_t row = profile.out.find("\n0-399");
+    ASSERT_NE(row, std::string::npos) << profile.out;
+    EXPECT_EQ(std::atoll(profile.out.c_str() + row + 6), frames) << profile.out;
+    EXPECT_NE(profile.out.find("400-599           0"), std::string::npos) << profile.out;
+    EXPECT_EQ(count_frames(dir), 0);
     std::filesystem::remove_all(dir);
 }
 
@@ -202,21 +210,6 @@ TEST(CaptureRun, MissingModuleAndMissingFfmpegAreClearFailures)
     EXPECT_EQ(no_ffmpeg.status, 1);
     EXPECT_NE(no_ffmpeg.err.find("ffmpeg, which is not installed"), std::string::npos) << no_ffmpeg.err;
     EXPECT_EQ(count_frames(dir + "/video"), 0);
-    std::filesystem::remove_all(dir);
-}
-
-TEST(CaptureRun, ProfileCountsEveryFrameDrawnInItsRange)
-{
-    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
-    const std::string dir = scratch_dir("capture_profile");
-    const CommandResult profile = run(dir, "--profile --to 15" + small(30));
-    ASSERT_EQ(profile.status, 0) << profile.err;
-    const Span span = expected_span(30, 0, 15);
-    const size_t row = profile.out.find("\n0-399");
-    ASSERT_NE(row, std::string::npos) << profile.out;
-    EXPECT_EQ(std::atoll(profile.out.c_str() + row + 6), span.last - span.first + 1) << profile.out;
-    EXPECT_NE(profile.out.find("400-599           0"), std::string::npos) << profile.out;
-    EXPECT_EQ(count_frames(dir), 0);
     std::filesystem::remove_all(dir);
 }
 
