@@ -24,9 +24,10 @@ static std::vector<int> fields(const PublishLayout& l)
 TEST(PublishPicture, LayoutCentresTheLargest4by3Picture)
 {
     EXPECT_EQ(fields(publish_layout(1920, 1080, 2)), (std::vector<int>{240, 0, 1440, 1080, 2880, 2160}));
-    EXPECT_EQ(fields(publish_layout(1080, 1080, 1)), (std::vector<int>{0, 135, 1080, 810, 1080, 810}));  // bars above and below
+    // Bars above and below; then a width of 1026.7 rounded.
+    EXPECT_EQ(fields(publish_layout(1080, 1080, 1)), (std::vector<int>{0, 135, 1080, 810, 1080, 810}));
     EXPECT_EQ(fields(publish_layout(320, 240, 3)), (std::vector<int>{0, 0, 320, 240, 960, 720}));
-    EXPECT_EQ(fields(publish_layout(1366, 770, 1)), (std::vector<int>{169, 0, 1027, 770, 1027, 770}));  // 1026.7 rounded
+    EXPECT_EQ(fields(publish_layout(1366, 770, 1)), (std::vector<int>{169, 0, 1027, 770, 1027, 770}));
 }
 
 TEST(PublishPicture, BoxFilterAveragesLightAndKeepsFlatColours)
@@ -141,9 +142,10 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
     EXPECT_NE(published.out.find("LUFS"), std::string::npos) << published.out;
     EXPECT_EQ(run_logged(dir, "ls -A '" + dir + "/out'").out, "periodica.mp4\n");  // no work files left
 
-    const CommandResult probe = run_logged(dir, "ffprobe -v error -show_entries stream=codec_type,codec_name,profile,pix_fmt,"
-                                     "width,height,r_frame_rate,sample_rate,channels:chapter=start_time:"
-                                     "chapter_tags=title -of compact '" + mp4 + "'");
+    const CommandResult probe =
+        run_logged(dir, "ffprobe -v error -show_entries stream=codec_type,codec_name,profile,pix_fmt,width,height,"
+                        "r_frame_rate,sample_rate,channels:chapter=start_time:chapter_tags=title -of compact '" +
+                            mp4 + "'");
     ASSERT_EQ(probe.status, 0) << probe.err;
     const std::string& streams = probe.out;
     EXPECT_NE(streams.find("codec_name=h264|profile=High|codec_type=video|width=160|height=120|pix_fmt=yuv420p"
@@ -169,8 +171,8 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
     expect_streaming_loudness(dir, mp4);
-    ASSERT_EQ(run_logged(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + dir +
-                           "/frame.rgb'").status, 0);
+    ASSERT_EQ(run_logged(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" +
+                                  dir + "/frame.rgb'").status, 0);
     const std::string frame = read_text(dir + "/frame.rgb");
     ASSERT_EQ(frame.size(), 96u * 48 * 3);
     int bar_max = 0, picture_max = 0;

@@ -99,7 +99,8 @@ static std::vector<int16_t> wav_samples(const std::string& path)
 {
     const std::vector<uint8_t> bytes = read_file(path);
     std::vector<int16_t> samples;
-    for (size_t i = 44; i + 1 < bytes.size(); i += 2) samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2)
+        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
     return samples;
 }
 
@@ -201,7 +202,7 @@ TEST(CaptureRun, MissingModuleAndMissingFfmpegAreClearFailures)
 {
     const std::string dir = scratch_dir("capture_missing");
     run_command("mkdir -p '" + dir + "/empty'");
-    const CommandResult no_module = run(dir, "--out '" + dir + "/out' --data '" + dir + "/empty' --width 64 --height 48");
+    const CommandResult no_module = run(dir, "--out '" + dir + "/out' --data '" + dir + "/empty' --width 64");
     EXPECT_EQ(no_module.status, 1);
     EXPECT_NE(no_module.err.find("zentaro.mod"), std::string::npos) << no_module.err;
 

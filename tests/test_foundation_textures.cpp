@@ -73,7 +73,8 @@ TEST(ModuleFile, ShortFileLeavesZerosAndLongFileIsCut)
     write_file(dir + "/short.mod", {'M', '.', 'K', '.'});
     ASSERT_EQ(read_module_file((dir + "/short.mod").c_str()), 1);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(module_buffer), 4), "M.K.");
-    EXPECT_EQ(std::count(module_buffer + 4, module_buffer + kModuleBufferSize, 0), std::ptrdiff_t{kModuleBufferSize - 4});
+    uint8_t* const end = module_buffer + kModuleBufferSize;
+    EXPECT_EQ(std::count(module_buffer + 4, end, 0), end - module_buffer - 4);
 
     std::vector<uint8_t> long_file(kModuleBufferSize + 100);
     for (size_t i = 0; i < long_file.size(); ++i) long_file[i] = static_cast<uint8_t>(1 + i % 251);
