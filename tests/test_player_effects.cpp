@@ -13,19 +13,22 @@ struct EffectCase {
     std::vector<int64_t> sent;   // arguments of the calls of the family's kind
 };
 
+static std::vector<int64_t> sent_by(Op op, const std::vector<MwCell>& rows, int ticks)
+{
+    ModWriter writer = basic_module();
+    for (size_t row = 0; row < rows.size(); row++) mw_set_cell(writer, 0, static_cast<int>(row), 0, rows[row]);
+    EXPECT_EQ(load_test_module(writer), 1);
+    std::vector<int64_t> sent;
+    for (int t = 0; t < ticks; t++)
+        for (const DeviceCall& call : tick_channel(0))
+            if (call.op == op) sent.push_back(call.arg);
+    return sent;
+}
+
 static void expect_sent(Op op, const std::vector<EffectCase>& cases)
 {
-    for (size_t i = 0; i < cases.size(); i++) {
-        ModWriter writer = basic_module();
-        for (size_t row = 0; row < cases[i].rows.size(); row++)
-            mw_set_cell(writer, 0, static_cast<int>(row), 0, cases[i].rows[row]);
-        ASSERT_EQ(load_test_module(writer), 1);
-        std::vector<int64_t> sent;
-        for (int t = 0; t < cases[i].ticks; t++)
-            for (const DeviceCall& call : tick_channel(0))
-                if (call.op == op) sent.push_back(call.arg);
-        EXPECT_EQ(sent, cases[i].sent) << "case " << i;
-    }
+    for (size_t i = 0; i < cases.size(); i++)
+        EXPECT_EQ(sent_by(op, cases[i].rows, cases[i].ticks), cases[i].sent) << "case " << i;
 }
 
 TEST(PlayerEffects, PeriodsSent)
@@ -117,4 +120,18 @@ TEST(PlayerEffects, TriggersAndPansSent)
     });
     pt_reset();  // a reset keeps the default the module set
     EXPECT_EQ(replay.channel_pan[0], 3);
+}
+
+// E4y and E7y with y 0-3 restart the wave where they stand; from 4 on they
+// only choose it, and the wave goes on from where the row before left it.
+TEST(PlayerEffects, WaveformChoicesFromFourOnKeepTheWavesPosition)
+{
+    for (const auto& [op, effect] : {std::pair{Op::Period, 0x4}, {Op::Volume, 0x7}}) {
+        const auto with = [&](uint8_t choice) {
+            return sent_by(op, {{1, 428, uint8_t(effect), 0x5F}, {0, 0, 0xE, uint8_t(effect << 4 | choice)},
+                                {0, 0, uint8_t(effect), 0}}, 18);
+        };
+        EXPECT_EQ(with(4), with(0xC)) << effect;
+        EXPECT_NE(with(4), with(0)) << effect;
+    }
 }
