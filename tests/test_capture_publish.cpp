@@ -78,11 +78,9 @@ TEST(PublishMedia, ChaptersFollowTheSectionsTheFramesShow)
     const std::vector<int32_t> positions = {390, 398, 399, 400, 399, 401, 600, 601};
     const std::vector<Chapter> chapters = publish_chapters(positions, 10);
     ASSERT_EQ(chapters.size(), 3u);
-    EXPECT_EQ(chapters[0].section, 0);
-    EXPECT_EQ(chapters[1].start_ms, 300);
-    EXPECT_EQ(chapters[1].end_ms, 600);
-    EXPECT_EQ(chapters[2].section, 2);
-    EXPECT_EQ(chapters[2].end_ms, 800);
+    EXPECT_EQ((std::vector<int64_t>{chapters[0].section, chapters[1].start_ms, chapters[1].end_ms, chapters[2].section,
+                                    chapters[2].end_ms}),
+              (std::vector<int64_t>{0, 300, 600, 2, 800}));
     EXPECT_TRUE(publish_chapters({}, 60).empty());
     const std::string text = chapter_metadata(chapters);
     EXPECT_EQ(text.rfind(";FFMETADATA1\n", 0), 0u);

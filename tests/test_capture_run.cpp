@@ -18,11 +18,6 @@
 static std::vector<int32_t> reference_positions;
 static std::vector<int16_t> reference_sound;
 
-static void record_position(const TickReport& report)
-{
-    reference_positions.push_back(report.order_pos * 100 + report.row);
-}
-
 // The demo's start-up and SDL's requests, for the first 20 s of the song.
 static bool render_reference()
 {
@@ -33,7 +28,7 @@ static bool render_reference()
     std::copy(file.begin(), file.begin() + std::min(file.size(), sizeof module), module);
     install_offline_device(2, kTicksPerSecond, pt_tick);
     if (pt_load(module, sizeof module) != 1) return false;
-    pt_tick_observer = record_position;
+    pt_tick_observer = [](const TickReport& r) { reference_positions.push_back(r.order_pos * 100 + r.row); };
     uint8_t bytes[4096];
     while (reference_sound.size() < 20 * 44100) {
         audio_callback(nullptr, bytes, sizeof bytes);

@@ -115,10 +115,10 @@ TEST(CaptureTicks, HistoryFirstStartsAndLoops)
     EXPECT_EQ(ticks_done(), 10);
     ASSERT_TRUE(ticks_position_at(8, &position));
     EXPECT_EQ(position, 101);
-    EXPECT_EQ(ticks_first_start(1), 2);   // the replayed row keeps its first start
-    EXPECT_EQ(ticks_first_start(100), 7);
-    EXPECT_EQ(ticks_first_start(3), -1);
-    EXPECT_EQ(ticks_first_start(-37), -1);
+    // The replayed row 1 keeps its first start; rows never started have none.
+    EXPECT_EQ((std::vector<int64_t>{ticks_first_start(1), ticks_first_start(100), ticks_first_start(3),
+                                    ticks_first_start(-37)}),
+              (std::vector<int64_t>{2, 7, -1, -1}));
     int32_t back_to = -1;
     EXPECT_EQ(ticks_loop_tick(&back_to), 9);
     EXPECT_EQ(back_to, 0);

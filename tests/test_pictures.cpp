@@ -64,8 +64,7 @@ TEST_F(GeneratedPictures, SevenDistinctPicturesWithRealContent)
 {
     for (int i = 0; i < kPictureCount; ++i) {
         const Decoded& d = pictures[i];
-        ASSERT_EQ(d.width, 512u) << kNames[i];
-        ASSERT_EQ(d.height, 512u) << kNames[i];
+        ASSERT_EQ(std::make_pair(d.width, d.height), std::make_pair(512u, 512u)) << kNames[i];
         double sum = 0, sum_sq = 0;
         for (int y = 0; y < 512; ++y)
             for (int x = 0; x < 512; ++x) sum += luma(d, x, y), sum_sq += luma(d, x, y) * luma(d, x, y);
