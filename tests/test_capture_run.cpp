@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "tests/test_files.h"
@@ -22,7 +23,7 @@ static std::vector<int16_t> reference_sound;
 static bool render_reference()
 {
     if (!reference_sound.empty()) return true;
-    static uint8_t module[300000];
+    static uint8_t module[kModuleBufferSize];  // the demo's buffer
     const std::vector<uint8_t> file = read_file(CAPTURE_DATA_DIR "/zentaro.mod");
     if (file.empty()) return false;
     std::copy(file.begin(), file.begin() + std::min(file.size(), sizeof module), module);

@@ -205,6 +205,14 @@ TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
 // The cube field nearest cubes first against its cubes drawn one by one in
 // lattice order with draw_cube (every face lit, then the outline), at times
 // the finale shows.
+// Sets every lattice point of the field from value(i, j, k).
+static void fill_field(float (*value)(int, int, int))
+{
+    for (int i = 0; i < kFieldSize; ++i)
+        for (int j = 0; j < kFieldSize; ++j)
+            for (int k = 0; k < kFieldSize; ++k) scalar_field[i][j][k] = value(i, j, k);
+}
+
 static float field_t;
 static void plain_field()
 {
@@ -232,9 +240,7 @@ TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
     }
     // Full cubes a lattice step apart touch no other cube: every face may
     // show, and does from one side or the other.
-    for (int i = 0; i < kFieldSize; ++i)
-        for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k) scalar_field[i][j][k] = (i | j | k) % 2 ? 0.0f : 2.0f;
+    fill_field([](int i, int j, int k) { return (i | j | k) % 2 ? 0.0f : 2.0f; });
     for (const float t : {3.0f, 5.0f, 10.0f}) {
         field_t = t;
         const auto plain = draw_picture(plain_field, 12);
@@ -286,9 +292,7 @@ TEST_F(PlainDrawing, IsoSurfaceMatchesItsCellsDrawnInLatticeOrder)
     }
     // Walls in the first and the last layer along k, where the walks along
     // k start, seen with the walk going either way.
-    for (int i = 0; i < kFieldSize; ++i)
-        for (int j = 0; j < kFieldSize; ++j)
-            for (int k = 0; k < kFieldSize; ++k) scalar_field[i][j][k] = k == 0 || k == kFieldSize - 1 ? 1.0f : 0.0f;
+    fill_field([](int, int, int k) { return k == 0 || k == kFieldSize - 1 ? 1.0f : 0.0f; });
     for (const float t : {1.0f, 6.0f}) {
         iso_t = t;
         const auto plain = draw_picture(plain_iso, 28);
