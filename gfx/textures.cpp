@@ -2,19 +2,20 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "gfx/unit_quad.h"
 
 GLuint textures[kTextureCount];
 uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 
-// Decoded pictures stay allocated for the whole run, like the textures.
-static uint8_t* picture_pixels[7];
-
-static const char* const kPicturePaths[7] = {
+static const char* const kPicturePaths[] = {
     "data/velmor.jpg", "data/tandro.jpg", "data/quillet.jpg", "data/brasko.jpg",
     "data/orvane.jpg", "data/pimsel.jpg", "data/dorrin.jpg",
 };
+
+// Decoded pictures stay allocated for the whole run, like the textures.
+static uint8_t* picture_pixels[std::size(kPicturePaths)];
 
 // Shown instead of a picture that can't be read: a small grey/magenta checker.
 static constexpr int kPlaceholderSize = 8;
@@ -68,8 +69,9 @@ void load_textures()
             upload(textures[index], GL_RGBA, kDiscSize, kDiscSize, disc_pixels);
             continue;
         }
-        uint32_t width = 0;
-        uint32_t height = 0;
+        // load_jpeg sets the size only when it succeeds.
+        uint32_t width = kPlaceholderSize;
+        uint32_t height = kPlaceholderSize;
         picture_pixels[index] = load_jpeg(kPicturePaths[index], &width, &height);
         const uint8_t* pixels = picture_pixels[index];
         if (!pixels) {
@@ -77,7 +79,6 @@ void load_textures()
                          kPicturePaths[index]);
             build_placeholder();
             pixels = placeholder_pixels;
-            width = height = kPlaceholderSize;
         }
         upload(textures[index], GL_RGB, width, height, pixels);
     }

@@ -18,7 +18,8 @@ extern uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 void load_textures();
 
 // Decodes a JPEG into a malloc'ed top-down RGB buffer of (height + 1) rows;
-// null when the file can't be opened or claims an absurd size.
+// null when the file can't be opened or claims an absurd size, and then the
+// width and height are left as they were.
 uint8_t* load_jpeg(const char* path, uint32_t* width, uint32_t* height);
 // Fills disc_pixels: white, opaque inside truncated distance 120 of (128, 128).
 void build_disc();

@@ -17,22 +17,12 @@ void reset_audio_carry()
 
 void audio_callback(void*, uint8_t* stream, int length)
 {
-    int32_t samples = 0;  // L: samples in this buffer
-    int32_t rate = 0;
-    int32_t bytes_per_sample = 0;
-    if (sound_mode == 1) {
-        samples = length;
-        rate = sound_mode_rate(1);
-        bytes_per_sample = 1;
-    } else if (sound_mode == 2) {
-        samples = length / 2;
-        rate = sound_mode_rate(2);
-        bytes_per_sample = 2;
-    } else {
-        return;
-    }
+    if (sound_mode != 1 && sound_mode != 2) return;
+    const bool sixteen_bit = sound_mode == 2;
+    const int32_t bytes_per_sample = sixteen_bit ? 2 : 1;
+    const int32_t samples = length / bytes_per_sample;  // L: samples in this buffer
+    const int32_t rate = sound_mode_rate(sound_mode);
     if (samples <= 0) return;
-    const int32_t sixteen_bit = bytes_per_sample == 2 ? 1 : 0;
     const int32_t ticks_per_second = tick_rate.load(std::memory_order_acquire);
     const int32_t slice = ticks_per_second > 0 ? rate / ticks_per_second : 0;
     if (slice <= 0) {

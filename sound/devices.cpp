@@ -40,7 +40,7 @@ int install_nosound_device()
     return 1;
 }
 
-static int open_sdl_audio(int32_t rate)
+static bool open_sdl_audio(int32_t rate)
 {
     device_rate = rate;
     audio_request = SDL_AudioSpec{};
@@ -52,7 +52,7 @@ static int open_sdl_audio(int32_t rate)
     audio_request.userdata = nullptr;
     // No obtained record: SDL converts to whatever the hardware wants. The
     // device opens paused; start_playback unpauses it.
-    return SDL_OpenAudio(&audio_request, nullptr) >= 0 ? 1 : 0;
+    return SDL_OpenAudio(&audio_request, nullptr) >= 0;
 }
 
 static void install_sdl_operations()
