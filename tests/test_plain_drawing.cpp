@@ -71,7 +71,7 @@ protected:
 // The grid pulse's 400 alpha-tested discs one after the other, in grid
 // order, as the effect's header describes them; as the show draws it, with
 // no depth test of its own.
-struct GridCase { double t, bias, turn, shift; bool zoomed; };
+struct GridCase { double t, bias, turn, shift; bool zoomed, covers_view; float back = 0; };
 static GridCase grid;
 static void grid_pose()
 {
@@ -114,27 +114,28 @@ static void plain_grid()
 TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
 {
     const GridCase cases[] = {
-        {1.5, 0.1, 0, 0, false},    // the tube section's largest discs: many overlaps
-        {2.5, 0.06, 45, 0, false},  // turned, as 900-1099 draws it
-        {0.3, 0.8, 0, 0, false},    // the growing grid near covering the view
-        {1.0, 0.0, 10, 0, false},   // small discs with gaps
-        {4.0, -0.3, 0, 0, false},   // every disc at scale 0
-        {7.5, 2.0, 0, 0, false},    // the growing grid near its end: discs far larger than the view
-        {1.0, 0.3, 45, 0, false},   // the whole view covered, turned
-        {2.0, 1.0, 0, 0, true},     // covered, in the closing zoom-out's small viewport
-        {7.5, 2.0, 0, 0.8, false},  // the discs reach past the grid's edge, which is in view
-        {1.9, 0.1, 0, 0, false},    // the smallest discs just short of closing the gaps
+        {1.5, 0.1, 0, 0, false, false},    // the tube section's largest discs: many overlaps
+        {2.5, 0.06, 45, 0, false, false},  // turned, as 900-1099 draws it
+        {0.3, 0.8, 0, 0, false, true},     // the growing grid covering the view
+        {1.0, 0.0, 10, 0, false, false},   // small discs with gaps
+        {4.0, -0.3, 0, 0, false, false},   // every disc at scale 0
+        {7.5, 2.0, 0, 0, false, true},     // the growing grid near its end: discs far larger than the view
+        {1.0, 0.3, 45, 0, false, true},    // the whole view covered, turned
+        {2.0, 1.0, 0, 0, true, true},      // covered, in the closing zoom-out's small viewport
+        {7.5, 2.0, 0, 0.8, false, false},  // the discs reach past the grid's edge, which is in view
+        {1.9, 0.1, 0, 0, false, false},    // the smallest discs just short of closing the gaps
+        {1.9, 0.1, 0, 0, false, false, 2}, // the same seen whole: covered cells on every edge
     };
     std::vector<float> depth(kWidth * kHeight);
     for (const GridCase& c : cases) {
         grid = c;
         SCOPED_TRACE("t " + std::to_string(c.t) + " bias " + std::to_string(c.bias));
         const int* viewport = c.zoomed ? kZoomedView : kWholeView;
-        const auto plain = draw_picture(plain_grid, 0, viewport);
+        const auto plain = draw_picture(plain_grid, c.back, viewport);
         const auto effect = draw_picture([] {
             grid_pose();
             sprite_grid_pulse(textures[7], grid.t, grid.bias);
-        }, 0, viewport);
+        }, c.back, viewport);
         EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
         glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
         EXPECT_EQ(std::count(depth.begin(), depth.end(), 1.0f), std::ptrdiff_t(depth.size()));
@@ -142,6 +143,15 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         if (c.bias > 0 && !c.zoomed) {
             EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 4));
         }
+        // A view inside covered ground costs one square (a few pieces once
+        // clipped), not hundreds of discs.
+        const size_t polygons = feedback_polygons(capture_feedback([] {
+            set_frame_view();
+            glTranslatef(0, 0, -grid.back);
+            grid_pose();
+            sprite_grid_pulse(textures[7], grid.t, grid.bias);
+        })).size();
+        EXPECT_EQ(polygons < 10, c.covers_view) << polygons;
     }
     glEnable(GL_DEPTH_TEST);
     sprite_grid_pulse(textures[7], 1.5, 0.1);
