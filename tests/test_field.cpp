@@ -36,6 +36,9 @@ TEST(ScalarField, UpdateFollowsTheSourcesAndSetsTheLevelClearZeroes)
 {
     EXPECT_FLOAT_EQ(kIsoLevelAtStart, 0.5f);
     iso_level = 0.7f;  // whatever it was, each update puts it back
+    float* const all = &scalar_field[0][0][0];
+    const size_t points = kFieldSize * kFieldSize * kFieldSize;
+    std::fill(all, all + points, -1.0f);  // every point must be written
     const float t = 1.234f;
     field_update(t);
     EXPECT_FLOAT_EQ(iso_level, 0.1f);
@@ -44,8 +47,7 @@ TEST(ScalarField, UpdateFollowsTheSourcesAndSetsTheLevelClearZeroes)
             for (int k = 0; k < kFieldSize; ++k)
                 ASSERT_NEAR(scalar_field[i][j][k], reference_value(t, i, j, k), 1e-4) << i << "," << j << "," << k;
     field_clear();
-    const float* all = &scalar_field[0][0][0];
-    EXPECT_TRUE(std::all_of(all, all + kFieldSize * kFieldSize * kFieldSize, [](float v) { return v == 0.0f; }));
+    EXPECT_TRUE(std::all_of(all, all + points, [](float v) { return v == 0.0f; }));
 }
 
 }  // namespace

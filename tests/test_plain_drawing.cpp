@@ -54,6 +54,15 @@ static size_t coloured_pixels(const std::vector<uint8_t>& picture)
     return differing_pixels(picture, background);
 }
 
+// Draws both from distance back; the effect must miss or add at most 0.1% of
+// the plain picture, which must colour more than at_least pixels.
+static void expect_alike(void (*plain)(), void (*effect)(), float distance, size_t at_least, float at)
+{
+    const auto plain_picture = draw_picture(plain, distance);
+    EXPECT_GT(coloured_pixels(plain_picture), at_least) << at;
+    EXPECT_LE(differing_pixels(plain_picture, draw_picture(effect, distance)), kAllowedDifferences) << at;
+}
+
 class PlainDrawing : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -109,6 +118,12 @@ static void plain_grid()
     glDisable(GL_ALPHA_TEST);
 }
 
+static void effect_grid()
+{
+    grid_pose();
+    sprite_grid_pulse(textures[7], grid.t, grid.bias);
+}
+
 // Also: the depth marks are cleared again and the depth test is left as it
 // was found.
 TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
@@ -124,7 +139,8 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         {2.0, 1.0, 0, 0, true, true},      // covered, in the closing zoom-out's small viewport
         {7.5, 2.0, 0, 0.8, false, false},  // the discs reach past the grid's edge, which is in view
         {1.9, 0.1, 0, 0, false, false},    // the smallest discs just short of closing the gaps
-        {1.9, 0.1, 0, 0, false, false, 2}, // the same seen whole: covered cells on every edge
+        {1.0, 0.1, 0, 0, false, false, 2},  // seen whole, covered cells at the edges: left and right
+        {2.2, 0.1, 90, 0, false, false, 2}, // and turned, top and bottom
     };
     std::vector<float> depth(kWidth * kHeight);
     for (const GridCase& c : cases) {
@@ -132,10 +148,7 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         SCOPED_TRACE("t " + std::to_string(c.t) + " bias " + std::to_string(c.bias));
         const int* viewport = c.zoomed ? kZoomedView : kWholeView;
         const auto plain = draw_picture(plain_grid, c.back, viewport);
-        const auto effect = draw_picture([] {
-            grid_pose();
-            sprite_grid_pulse(textures[7], grid.t, grid.bias);
-        }, c.back, viewport);
+        const auto effect = draw_picture(effect_grid, c.back, viewport);
         EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
         glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
         EXPECT_EQ(std::count(depth.begin(), depth.end(), 1.0f), std::ptrdiff_t(depth.size()));
@@ -148,8 +161,7 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         const size_t polygons = feedback_polygons(capture_feedback([] {
             set_frame_view();
             glTranslatef(0, 0, -grid.back);
-            grid_pose();
-            sprite_grid_pulse(textures[7], grid.t, grid.bias);
+            effect_grid();
         })).size();
         EXPECT_EQ(polygons < 10, c.covers_view) << polygons;
     }
@@ -199,16 +211,11 @@ static void plain_tube()
 
 TEST_F(PlainDrawing, TubeMatchesItsFacesAndEdgesDrawnOneByOne)
 {
-    size_t worst = 0;
     for (const float t : {0.0f, 1.7f, 42.3f, 87.9f, 101.25f}) {
         tube_update(t);
         tube_phase = 2 * t;
-        const auto plain = draw_picture(plain_tube);
-        const auto effect = draw_picture([] { tube_draw(tube_phase); });
-        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 4)) << t;
-        worst = std::max(worst, differing_pixels(plain, effect));
+        expect_alike(plain_tube, [] { tube_draw(tube_phase); }, 0, kWidth * kHeight / 4, t);
     }
-    EXPECT_LE(worst, kAllowedDifferences);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
 }
 
@@ -240,22 +247,18 @@ static void plain_field()
 
 TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
 {
+    const auto effect = [] { draw_cube_field(field_t); };
     for (const double seconds : {118.0, 124.5, 130.0, 133.0, 139.5}) {
         field_update(static_cast<float>(seconds / 7));
         field_t = static_cast<float>(2 * seconds);
-        const auto plain = draw_picture(plain_field, 12);
-        const auto effect = draw_picture([] { draw_cube_field(field_t); }, 12);
-        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 10)) << seconds;
-        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
+        expect_alike(plain_field, effect, 12, kWidth * kHeight / 10, field_t);
     }
     // Full cubes a lattice step apart touch no other cube: every face may
     // show, and does from one side or the other.
     fill_field([](int i, int j, int k) { return (i | j | k) % 2 ? 0.0f : 2.0f; });
     for (const float t : {3.0f, 5.0f, 10.0f}) {
         field_t = t;
-        const auto plain = draw_picture(plain_field, 12);
-        const auto effect = draw_picture([] { draw_cube_field(field_t); }, 12);
-        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << t;
+        expect_alike(plain_field, effect, 12, 0, t);
     }
 }
 
@@ -292,21 +295,17 @@ static void plain_iso()
 
 TEST_F(PlainDrawing, IsoSurfaceMatchesItsCellsDrawnInLatticeOrder)
 {
+    const auto effect = [] { draw_iso_surface(iso_t); };
     for (const double seconds : {69.0, 72.5, 76.0, 80.25, 84.0}) {
         field_update(static_cast<float>(seconds / 3));
         iso_t = static_cast<float>(2 * seconds);
-        const auto plain = draw_picture(plain_iso, 28);
-        const auto effect = draw_picture([] { draw_iso_surface(iso_t); }, 28);
-        EXPECT_GT(coloured_pixels(plain), size_t(kWidth * kHeight / 20)) << seconds;
-        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << seconds;
+        expect_alike(plain_iso, effect, 28, kWidth * kHeight / 20, iso_t);
     }
     // Walls in the first and the last layer along k, where the walks along
     // k start, seen with the walk going either way.
     fill_field([](int, int, int k) { return k == 0 || k == kFieldSize - 1 ? 1.0f : 0.0f; });
     for (const float t : {1.0f, 6.0f}) {
         iso_t = t;
-        const auto plain = draw_picture(plain_iso, 28);
-        const auto effect = draw_picture([] { draw_iso_surface(iso_t); }, 28);
-        EXPECT_LE(differing_pixels(plain, effect), kAllowedDifferences) << t;
+        expect_alike(plain_iso, effect, 28, 0, t);
     }
 }

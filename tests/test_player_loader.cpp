@@ -83,10 +83,7 @@ TEST(PlayerLoader, CellsAreConvertedInPlace)
     const uint16_t periods[] = {856, 855, 0, 4000, 28, 27, 113, 3424};
     const uint8_t notes[] = {24, 25, 84, 0, 83, 84, 59, 0};
     for (int i = 0; i < 8; i++) mw_set_cell(writer, 0, 1 + i, 1, MwCell{0, periods[i], 0, 0});
-    const std::vector<uint8_t> bytes = mw_build(writer);
-    ASSERT_EQ(std::vector<uint8_t>(bytes.begin() + 1084, bytes.begin() + 1088),
-              (std::vector<uint8_t>{0x10, 0x35, 0x5C, 0x20}));
-    ASSERT_EQ(load_test_bytes(bytes, 300000), 1);
+    ASSERT_EQ(load_test_bytes(mw_build(writer), 300000), 1);
     // The conversion stays inside the patterns: sample 1's bytes are as written.
     EXPECT_EQ(std::vector<uint8_t>(test_module_buffer.begin() + 2108, test_module_buffer.begin() + 2108 + 64),
               std::vector<uint8_t>(64, 10));

@@ -65,10 +65,7 @@ TEST(Waveforms, SymmetricSineFallingRampReproducibleRandomInTheSelectionOrder)
     std::srand(1);
     pt_build_waveforms();
     for (int i = 0; i < 64; ++i) {
-        for (const int16_t* wave : waveform_select) {
-            EXPECT_GE(wave[i], -256) << i;
-            EXPECT_LE(wave[i], 255) << i;
-        }
+        for (const int16_t* wave : waveform_select) EXPECT_TRUE(wave[i] >= -256 && wave[i] <= 255) << i;
         EXPECT_EQ(sine_wave[(i + 32) % 64], -sine_wave[i]) << i;  // centred on the note
         EXPECT_EQ(sine_wave[(80 - i) % 64], sine_wave[(16 + i) % 64]) << i;
         EXPECT_LT(ramp_wave[(i + 1) % 64], ramp_wave[i] + (i == 63 ? 512 : 0)) << i;
