@@ -92,8 +92,7 @@ static const Call& find(const std::string& name)
 
 static void expect_state(const Call& c, bool texturing, bool depth_test, std::vector<float> colour)
 {
-    EXPECT_EQ(c.texturing, texturing) << c.name;
-    EXPECT_EQ(c.depth_test, depth_test) << c.name;
+    EXPECT_EQ(std::make_pair(c.texturing, c.depth_test), std::make_pair(texturing, depth_test)) << c.name;
     colour.push_back(1);
     EXPECT_EQ(c.colour, colour) << c.name;
 }
