@@ -27,6 +27,13 @@ std::vector<uint8_t> read_rgba(int width, int height)
     return pixels;
 }
 
+std::vector<float> gl_floats(GLenum name, int n)
+{
+    std::vector<float> values(static_cast<size_t>(n));
+    glGetFloatv(name, values.data());
+    return values;
+}
+
 std::vector<float> capture_feedback(void (*draw)(), int capacity)
 {
     std::vector<float> buffer(static_cast<size_t>(capacity));

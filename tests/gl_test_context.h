@@ -13,6 +13,9 @@ bool make_gl_test_context(int width = 64, int height = 48);
 // Reads the whole colour buffer as RGBA bytes, bottom row first.
 std::vector<uint8_t> read_rgba(int width, int height);
 
+// The n values of a piece of GL state (colour 4, matrix 16, viewport 4).
+std::vector<float> gl_floats(GLenum name, int n);
+
 // Runs draw in GL_FEEDBACK mode (GL_3D_COLOR_TEXTURE) and returns the raw
 // feedback buffer (tokens and values).
 std::vector<float> capture_feedback(void (*draw)(), int capacity = 1 << 20);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "gfx/effects/effects.h"
@@ -99,16 +98,12 @@ TEST_F(Effects3d, RingRimsAreClosedBlackCirclesOuterThenInnerAndStateIsLeft)
     }
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
-    GLfloat before[16], after[16], colour[4], width = 0;
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    const std::vector<float> before = gl_floats(GL_MODELVIEW_MATRIX, 16);
     draw_rings(1.5);
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    glGetFloatv(GL_LINE_WIDTH, &width);
-    EXPECT_EQ(std::memcmp(before, after, sizeof before), 0);
+    EXPECT_EQ(gl_floats(GL_MODELVIEW_MATRIX, 16), before);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_CULL_FACE));
-    EXPECT_EQ(width, 2.0f);
-    EXPECT_EQ(colour[0] + colour[1] + colour[2], 3.0f);
+    EXPECT_EQ(gl_floats(GL_LINE_WIDTH, 1), std::vector<float>{2});
+    EXPECT_EQ(gl_floats(GL_CURRENT_COLOR, 4), (std::vector<float>{1, 1, 1, 1}));
 }
 
 // ---------------------------------------------------------------- tube

@@ -1,5 +1,5 @@
 // Where the 2D effects put their quads, from GL_FEEDBACK output under an
-// orthographic view mapping eye space linearly to the window; GL state read-back.
+// orthographic view mapping eye space linearly to the window; the blend function.
 #pragma once
 #include <GL/gl.h>
 
@@ -69,12 +69,4 @@ inline std::pair<GLint, GLint> blend_function()
     glGetIntegerv(GL_BLEND_SRC, &src);
     glGetIntegerv(GL_BLEND_DST, &dst);
     return {src, dst};
-}
-
-// The n values of a piece of GL state (colour 4, matrix 16, viewport 4).
-inline std::vector<float> gl_floats(GLenum name, int n)
-{
-    std::vector<float> values(n);
-    glGetFloatv(name, values.data());
-    return values;
 }

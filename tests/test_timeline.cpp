@@ -11,7 +11,7 @@
 #include "app/timeline.h"
 #include "gfx/show_clock.h"
 #include "gfx/textures.h"
-#include "tests/test_sprite_geometry.h"
+#include "tests/gl_test_context.h"
 
 // Read n of a frame returns clock_base + clock_step * n.
 static double clock_base = 100, clock_step = 1;
