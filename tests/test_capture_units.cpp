@@ -1,19 +1,16 @@
 // The capture's parts that need neither OpenGL nor the player: command line,
-// tick bookkeeping, the sound stream, profile statistics, WAV and PNG output.
+// profile statistics, WAV and PNG output.
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/test_files.h"
-#include "tools/capture/capture_audio.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_png.h"
 #include "tools/capture/capture_profile.h"
-#include "tools/capture/capture_ticks.h"
 #include "tools/common/wav_file.h"
 
 static bool parse(std::vector<const char*> arguments, CaptureOptions* options, std::string* error)
@@ -91,112 +88,6 @@ TEST(CaptureOptions, FrameTargets)
         EXPECT_FALSE(parse_frame_targets(bad, &ignored, &error)) << bad;
         EXPECT_NE(error.find(reason), std::string::npos) << bad << ": " << error;
     }
-}
-
-TEST(CaptureTicks, FramesStandOnSamplesAndSeeTheLastTickStarted)
-{
-    // 5512.5 rounds down; a tick is 882 samples.
-    EXPECT_EQ((std::vector<int64_t>{frame_sample(1, 60), frame_sample(3, 24), frame_sample(0, 24)}),
-              (std::vector<int64_t>{735, 5512, 0}));
-    EXPECT_EQ((std::vector<int64_t>{tick_at_sample(881), tick_at_sample(882), tick_at_sample(882 * 7 + 5)}),
-              (std::vector<int64_t>{0, 1, 7}));
-}
-
-TEST(CaptureTicks, HistoryFirstStartsAndLoops)
-{
-    ticks_reset();
-    int32_t position = 0;
-    EXPECT_FALSE(ticks_position_at(0, &position));
-    // Order 0 rows 0..2 at two ticks a row, a pattern loop back to row 1
-    // (same order: not the end), then order 1, then back to order 0 row 0.
-    const int32_t rows[][3] = {{0, 0, 0}, {0, 0, 0}, {0, 1, 0}, {0, 1, 0}, {0, 2, 0},
-                               {0, 1, 1}, {0, 2, 1}, {1, 0, 0}, {1, 1, 0}, {0, 0, 0}};
-    for (const auto& row : rows) ticks_record(row[0], row[1], row[2] != 0);
-    EXPECT_EQ(ticks_done(), 10);
-    ASSERT_TRUE(ticks_position_at(8, &position));
-    EXPECT_EQ(position, 101);
-    // The replayed row 1 keeps its first start; rows never started have none.
-    EXPECT_EQ((std::vector<int64_t>{ticks_first_start(1), ticks_first_start(100), ticks_first_start(3),
-                                    ticks_first_start(-37)}),
-              (std::vector<int64_t>{2, 7, -1, -1}));
-    int32_t back_to = -1;
-    EXPECT_EQ(ticks_loop_tick(&back_to), 9);
-    EXPECT_EQ(back_to, 0);
-
-    // Within one order position: back by a pattern loop is part of the song,
-    // back otherwise (a one-order song restarting) is its end.
-    ticks_reset();
-    for (int row : {0, 1, 2}) ticks_record(0, row);
-    ticks_record(0, 1, true);
-    EXPECT_EQ(ticks_loop_tick(), -1);
-    ticks_record(0, 2);
-    ticks_record(0, 0);
-    EXPECT_EQ(ticks_loop_tick(&back_to), 5);
-    EXPECT_EQ(back_to, 0);
-
-    // Old ticks leave the history; new ones stay readable.
-    for (int i = 0; i < kTickHistory; ++i) ticks_record(2, i % 64);
-    EXPECT_FALSE(ticks_position_at(ticks_done() - kTickHistory - 1, &position));
-    EXPECT_TRUE(ticks_position_at(ticks_done() - kTickHistory, &position));
-    ASSERT_TRUE(ticks_position_at(ticks_done() - 1, &position));
-    EXPECT_EQ(position, 200 + (kTickHistory - 1) % 64);
-    EXPECT_FALSE(ticks_position_at(ticks_done(), &position));
-}
-
-// Stands in for the demo's callback: a tick every 882 samples, carried
-// across requests, and sample values that are their own index.
-static int64_t fake_samples_out = 0;
-static void fake_callback(void*, uint8_t* stream, int length)
-{
-    for (int i = 0; i < length / 2; ++i) {
-        if (fake_samples_out % kSamplesPerTick == 0) {
-            const int64_t tick = fake_samples_out / kSamplesPerTick;
-            ticks_record(static_cast<int32_t>(tick / 6 / 64), static_cast<int32_t>(tick / 6 % 64));
-        }
-        const uint16_t value = static_cast<uint16_t>(fake_samples_out++);
-        stream[2 * i] = static_cast<uint8_t>(value);
-        stream[2 * i + 1] = static_cast<uint8_t>(value >> 8);
-    }
-}
-
-static void silent_callback(void*, uint8_t* stream, int length)
-{
-    std::memset(stream, 0, static_cast<size_t>(length));
-}
-
-TEST(CaptureAudio, RunsAheadInWholeRequestsAndHandsOutSpans)
-{
-    fake_samples_out = 0;
-    ticks_reset();
-    audio_reset(fake_callback);
-    ASSERT_TRUE(audio_run_through_tick(5));  // tick 5 starts at 4410, in the 3rd request
-    EXPECT_EQ(audio_produced(), 3 * kRequestSamples);
-    EXPECT_GE(ticks_done(), 6);
-    int32_t position = 0;
-    ASSERT_TRUE(ticks_position_at(tick_at_sample(frame_sample(8, 60)), &position));  // sample 5880: tick 6
-    EXPECT_FALSE(ticks_position_at(tick_at_sample(frame_sample(9, 60)), &position));  // tick 7 not run yet
-    EXPECT_EQ(position, 1);
-
-    const int16_t* span = audio_span(4000, 5000);
-    ASSERT_NE(span, nullptr);
-    EXPECT_EQ(span[0], 4000);
-    EXPECT_EQ(span[999], 4999);
-    audio_forget_before(4500);
-    EXPECT_EQ(audio_span(4000, 4600), nullptr);
-    ASSERT_NE(audio_span(4500, 4600), nullptr);
-    EXPECT_EQ(audio_span(4500, 4600)[0], 4500);
-    EXPECT_EQ(audio_span(4500, 7000), nullptr);  // not produced yet
-    audio_run_through_sample(40000);             // 40000 > 32767: values wrap as 16-bit
-    ASSERT_NE(audio_span(39999, 40000), nullptr);
-    EXPECT_EQ(audio_span(39999, 40000)[0], static_cast<int16_t>(39999));
-}
-
-TEST(CaptureAudio, ACallbackThatNeverTicksIsReportedNotAwaited)
-{
-    ticks_reset();
-    audio_reset(silent_callback);
-    EXPECT_FALSE(audio_run_through_tick(0));
-    EXPECT_EQ(audio_produced(), kRequestSamples);
 }
 
 TEST(CaptureProfile, RangesAndPercentiles)

@@ -13,14 +13,14 @@
 #include "app/shell.h"
 #include "app/startup.h"
 #include "gfx/textures.h"
+#include "offline/offline_clock.h"
+#include "offline/offline_ticks.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "tools/capture/capture_ffmpeg.h"
 #include "tools/capture/capture_options.h"
-#include "tools/capture/capture_clock.h"
 #include "tools/capture/capture_context.h"
 #include "tools/capture/capture_run.h"
-#include "tools/capture/capture_ticks.h"
 #include "tools/capture/publish_run.h"
 
 static bool make_directories(const std::string& path)
@@ -180,7 +180,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "periodica-capture: %s\n", error.c_str());
         return 1;
     }
-    install_capture_clock();
+    install_offline_clock();
     if (!start_demo(options)) return 1;
     if (options.publish) return run_publish(options, layout);
 

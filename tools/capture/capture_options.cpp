@@ -16,50 +16,6 @@ static bool parse_int(const char* text, long low, long high, long* value)
     return true;
 }
 
-std::string position_problem(int32_t position)
-{
-    if (position < kFirstShowPosition)
-        return "position " + std::to_string(position) + " is before the first row (the show starts at 0)";
-    if (position > kLastShowPosition)
-        return "position " + std::to_string(position) + " is after the end of the show (" +
-               std::to_string(kLastShowPosition) + ")";
-    if (position % 100 > 63)
-        return "position " + std::to_string(position) + " names row " + std::to_string(position % 100) +
-               ", but patterns have rows 0-63";
-    return "";
-}
-
-static bool parse_one_target(const std::string& item, FrameTarget* target, std::string* error)
-{
-    const size_t at = item.find('@');
-    const std::string position_text = item.substr(0, at);
-    long position = 0;
-    if (!parse_int(position_text.c_str(), -1000000, 1000000, &position)) {
-        *error = "--frames-at: '" + item + "' is not POS or POS@SECONDS";
-        return false;
-    }
-    target->position = static_cast<int32_t>(position);
-    target->seconds = 0.0;
-    if (at != std::string::npos) {
-        const std::string seconds_text = item.substr(at + 1);
-        char* end = nullptr;
-        errno = 0;
-        const double seconds = std::strtod(seconds_text.c_str(), &end);
-        if (seconds_text.empty() || errno != 0 || *end != '\0' || !std::isfinite(seconds) || seconds < 0 ||
-            seconds > 3600) {
-            *error = "--frames-at: '" + item + "' needs SECONDS between 0 and 3600 after the @";
-            return false;
-        }
-        target->seconds = seconds;
-    }
-    const std::string problem = position_problem(target->position);
-    if (!problem.empty()) {
-        *error = "--frames-at: " + problem;
-        return false;
-    }
-    return true;
-}
-
 bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, std::string* error)
 {
     const std::string list = text ? text : "";
@@ -71,7 +27,10 @@ bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, st
     for (;;) {
         const size_t comma = list.find(',', start);
         FrameTarget target{};
-        if (!parse_one_target(list.substr(start, comma - start), &target, error)) return false;
+        if (!parse_frame_target(list.substr(start, comma - start), &target, error)) {
+            *error = "--frames-at: " + *error;
+            return false;
+        }
         targets->push_back(target);
         if (comma == std::string::npos) return true;
         start = comma + 1;

@@ -4,17 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sections.h"
-
-constexpr int32_t kFirstShowPosition = 0;
-constexpr int32_t kLastShowPosition = static_cast<int32_t>(kLastPosition);
-
-// One --frames-at request: the frame shown `seconds` after position `position`
-// started (seconds >= 0).
-struct FrameTarget {
-    int32_t position;
-    double seconds;
-};
+#include "offline/frame_target.h"
 
 struct CaptureOptions {
     std::string out_dir;     // empty: no files (allowed only with --profile)
@@ -24,7 +14,7 @@ struct CaptureOptions {
     int32_t to = kLastShowPosition;
     int width = 1024;        // 16..8192
     int height = 768;        // 16..8192
-    std::vector<FrameTarget> frames_at;
+    std::vector<FrameTarget> frames_at;  // --frames-at
     bool mp4 = false;
     bool profile = false;
     bool es = false;            // draw through the fixed-function layer on OpenGL ES
@@ -40,6 +30,4 @@ struct CaptureOptions {
 bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::string* error);
 // "POS[@SECONDS],..." into targets; false with a reason in error.
 bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, std::string* error);
-// Empty when position can occur in the show; otherwise why it can't.
-std::string position_problem(int32_t position);
 const char* capture_usage();

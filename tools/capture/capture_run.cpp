@@ -3,28 +3,19 @@
 #include <GL/gl.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
 #include "app/shell.h"
+#include "offline/offline_audio.h"
+#include "offline/offline_step.h"
+#include "offline/offline_ticks.h"
 #include "sound/sound_device.h"
-#include "tools/capture/capture_audio.h"
-#include "tools/capture/capture_clock.h"
 #include "tools/capture/capture_ffmpeg.h"
 #include "tools/capture/capture_png.h"
 #include "tools/capture/capture_profile.h"
 #include "tools/capture/capture_progress.h"
-#include "tools/capture/capture_ticks.h"
 #include "tools/common/wav_file.h"
-
-// Live, the start-up wait would spin for ever; here ten seconds of sound
-// without a first row means the song can't be played.
-static constexpr int64_t kFirstRowTicks = 10 * 50;
-// A show that hasn't ended after twenty minutes never will, nor one whose
-// position has stood still for a minute (speed 0 freezes the song).
-static constexpr int64_t kLongestShowTicks = 20 * 60 * 50;
-static constexpr int64_t kLongestStillTicks = 60 * 50;
 
 // Everything the loop writes, and why it stopped early (empty if it didn't).
 struct CaptureOutputs {
@@ -36,8 +27,6 @@ struct CaptureOutputs {
     size_t targets_left = 0;
     std::string stop_reason;
     Profile profile;
-    int32_t last_position = -37;  // and the tick since which it has held
-    int64_t position_since = 0;
 };
 
 static void read_frame(const CaptureOptions& options, CaptureOutputs* out)
@@ -97,9 +86,7 @@ static bool write_due_targets(const CaptureOptions& options, int64_t sample, Cap
     bool read = false;
     for (size_t i = 0; i < options.frames_at.size(); ++i) {
         const FrameTarget& target = options.frames_at[i];
-        const int64_t start = ticks_first_start(target.position);
-        if (out->target_done[i] || start < 0) continue;
-        if (sample < start * kSamplesPerTick + std::llround(target.seconds * kSampleRate)) continue;
+        if (out->target_done[i] || !frame_due(target.position, target.seconds, sample)) continue;
         if (!read) read_frame(options, out);
         read = true;
         std::string error;
@@ -185,62 +172,19 @@ static double progress_of(const CaptureOptions& options, int32_t position)
     return static_cast<double>(position - options.from) / (options.to + 1 - options.from);
 }
 
-// Finds the frame's position, running the sound ahead as far as needed.
-// Returns false with out->stop_reason set when the show can't go on.
-static bool position_of_frame(int64_t tick, bool started, int32_t* position, CaptureOutputs* out)
-{
-    if (!audio_run_through_tick(tick)) {
-        out->stop_reason = "the audio callback runs no player tick, so the song never moves";
-        return false;
-    }
-    ticks_position_at(tick, position);
-    if (!started && tick > kFirstRowTicks) {
-        out->stop_reason = "the song never reached its first row (position stays " + std::to_string(*position) +
-                           "); is the module playable?";
-        return false;
-    }
-    int32_t back_to = 0;
-    const int64_t loop_tick = ticks_loop_tick(&back_to);
-    if (started && loop_tick >= 0 && tick >= loop_tick) {
-        out->stop_reason = "the song went back to position " + std::to_string(back_to) + " (it loops) before the end";
-        return false;
-    }
-    if (tick > kLongestShowTicks) {
-        out->stop_reason = "the show has not ended after twenty minutes";
-        return false;
-    }
-    if (*position != out->last_position) {
-        out->last_position = *position;
-        out->position_since = tick;
-    } else if (started && tick - out->position_since > kLongestStillTicks) {
-        out->stop_reason = "the song has stood still at position " + std::to_string(*position) + " for a minute";
-        return false;
-    }
-    return true;
-}
-
 int run_capture(const CaptureOptions& options, CaptureSummary* summary, const FrameSink* sink)
 {
     CaptureOutputs out;
     if (!open_outputs(options, &out)) return 1;
-    audio_reset(audio_callback);
-    ticks_reset();
+    OfflineShow show;
+    offline_show_start(&show, options.fps, audio_callback);
     const bool writing_span = !options.profile && options.frames_at.empty();
-    int64_t first_frame = -1;  // the first frame after the first row started: the clock's zero
     int64_t span_first = -1;
-    for (int64_t frame = 0;; ++frame) {
-        const int64_t sample = frame_sample(frame, options.fps);
+    for (;;) {
         int32_t position = 0;
-        if (!position_of_frame(tick_at_sample(sample), first_frame >= 0, &position, &out)) break;
-        if (first_frame < 0) {
-            // Live, the start-up wait ends when the position read unsigned is at most 100.
-            if (static_cast<uint32_t>(position) > 100) {
-                audio_forget_before(sample);
-                continue;
-            }
-            first_frame = frame;
-        }
-        capture_clock_set(static_cast<double>(frame - first_frame) / options.fps, position);
+        if (!offline_show_next(&show, &position, &out.stop_reason)) break;
+        const int64_t frame = show.frame;
+        const int64_t sample = offline_show_sample(show);
         if (options.profile) glFinish();
         const auto started = std::chrono::steady_clock::now();
         draw_frame(static_cast<double>(static_cast<uint32_t>(position)), options.width, options.height);
@@ -264,7 +208,7 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
             if (!write_due_targets(options, sample, summary, &out)) break;
             if (out.targets_left == 0) break;
         }
-        progress_show(progress_of(options, position), position, frame - first_frame);
+        progress_show(progress_of(options, position), position, frame - show.first_frame);
         // As live: the frame that first passes the end is still drawn and kept.
         if (static_cast<uint32_t>(position) > static_cast<uint32_t>(options.to)) {
             if (out.stop_reason.empty() && !options.frames_at.empty())

@@ -1,5 +1,6 @@
-#include "tools/capture/capture_ticks.h"
+#include "offline/offline_ticks.h"
 
+#include <cmath>
 #include <cstring>
 
 static constexpr int kOrders = 128;
@@ -85,4 +86,10 @@ int64_t ticks_loop_tick(int32_t* position)
 {
     if (position) *position = loop_position;
     return loop_tick;
+}
+
+bool frame_due(int32_t position, double seconds, int64_t sample)
+{
+    const int64_t start = ticks_first_start(position);
+    return start >= 0 && sample >= start * kSamplesPerTick + std::llround(seconds * kSampleRate);
 }

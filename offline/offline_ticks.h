@@ -1,13 +1,14 @@
-// The song positions a capture sees: the player's position after each tick,
-// for the most recent ticks, plus the first tick of every position and the
-// tick at which the song went back to a row it had already played.
+// The song positions the show stepped offline sees: the player's position
+// after each tick, for the most recent ticks, plus the first tick of every
+// position and the tick at which the song went back to a row it had already
+// played. Ticks are counted in output samples, not in wall time.
 #pragma once
 #include <cstdint>
 
 #include "player/player.h"
 #include "sound/sound_device.h"
 
-// The capture plays the demo's 16-bit 44.1 kHz sound.
+// Offline, the show plays the demo's 16-bit 44.1 kHz sound.
 constexpr int64_t kSampleRate = sound_mode_rate(2);
 constexpr int64_t kSamplesPerTick = kSampleRate / kTicksPerSecond;
 constexpr int64_t kTickHistory = 256;     // far more than one sound request runs ahead
@@ -33,3 +34,6 @@ int64_t ticks_first_start(int32_t position);
 // of one order restarting, or a jump to its own order). -1 if it hasn't. The
 // position it went back to is stored in *position when not null.
 int64_t ticks_loop_tick(int32_t* position = nullptr);
+// True once sample has reached the frame shown seconds (>= 0) after position
+// first started; false while that position has not started.
+bool frame_due(int32_t position, double seconds, int64_t sample);

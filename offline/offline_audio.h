@@ -1,7 +1,7 @@
-// The capture's sound: the demo's audio callback asked for 4096-byte
-// (2048-sample, 16-bit mono) buffers from the start of playback, as SDL asks
-// live, on the capture's own thread. Samples are kept from a mark onwards so
-// the frames can take the span they cover.
+// The sound of the show stepped offline: the demo's audio callback asked for
+// 4096-byte (2048-sample, 16-bit mono) buffers from the start of playback, as
+// SDL asks live, on the caller's own thread. Samples are kept from a mark
+// onwards so the frames can take the span they cover.
 #pragma once
 #include <cstdint>
 

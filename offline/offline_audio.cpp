@@ -1,8 +1,8 @@
-#include "tools/capture/capture_audio.h"
+#include "offline/offline_audio.h"
 
 #include <vector>
 
-#include "tools/capture/capture_ticks.h"
+#include "offline/offline_ticks.h"
 
 static AudioCallback callback_in_use = nullptr;
 static std::vector<int16_t> kept;  // samples [kept_from, produced)
