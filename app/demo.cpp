@@ -34,6 +34,30 @@ void pre_answer_device_menu()
     std::ungetc('2', stdin);
 }
 
+int start_up_show()
+{
+    pre_answer_device_menu();
+
+    install_show_clock(kLiveClock);
+    if (!load_resources()) return 0;
+
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    return 1;
+}
+
+bool before_first_row()
+{
+    return static_cast<uint32_t>(song_position()) > 100;
+}
+
+bool draw_live_frame()
+{
+    const double p = static_cast<double>(static_cast<uint32_t>(song_position()));
+    draw_frame(p, kScreenWidth, kScreenHeight);
+    return past_the_end(song_position());
+}
+
 int run_demo(int argc, char** argv)
 {
     const uint32_t flags = video_flags(argc, argv);
@@ -46,27 +70,18 @@ int run_demo(int argc, char** argv)
     }
     SDL_ShowCursor(SDL_DISABLE);
 
-    pre_answer_device_menu();
-
-    install_show_clock(kLiveClock);
-    if (!load_resources()) return 1;
-
-    glClearColor(0, 0, 0, 0);
-    glEnable(GL_TEXTURE_2D);
+    if (!start_up_show()) return 1;
     start_playback(kTicksPerSecond, pt_tick);
 
-    // The replay routine starts row 0 of order 0 on its own thread; until
-    // then the position is -37, far above 100 when read unsigned.
-    while (static_cast<uint32_t>(song_position()) > 100) {
+    // The replay routine starts row 0 of order 0 on its own thread.
+    while (before_first_row()) {
     }
     demo_time();  // fixes the clock's zero at the first frame
 
     int quit_count = 0;
     SDL_Event event;
     for (;;) {
-        const double p = static_cast<double>(static_cast<uint32_t>(song_position()));
-        draw_frame(p, kScreenWidth, kScreenHeight);
-        if (past_the_end(song_position())) ++quit_count;
+        if (draw_live_frame()) ++quit_count;
         SDL_GL_SwapBuffers();
         while (SDL_PollEvent(&event) > 0) {
             if (event.type == SDL_QUIT || event.type == SDL_MOUSEBUTTONDOWN) ++quit_count;

@@ -16,6 +16,18 @@ bool past_the_end(int32_t position);
 // Puts the device menu's answer "2" (16-bit 44.1 kHz) and a newline back
 // onto standard input, so the menu reads it without waiting.
 void pre_answer_device_menu();
+// What the live show does once its OpenGL is current, on the desktop and in
+// a browser: the device menu's pushed answer, the live clock, the resources
+// (load_resources), the clear colour and texturing. 1 on success, 0 when the
+// module file can't be opened.
+int start_up_show();
+// True until the replay routine has started row 0 of order 0: the position
+// is -37 before, far above 100 when read unsigned.
+bool before_first_row();
+// Draws the live show's frame at the song position of the moment into the
+// demo's 1024x768; true once the show is past its end (read afresh after
+// drawing).
+bool draw_live_frame();
 // The frame's projection and base model-view: the view spans x -1.33..1.33
 // and y -1..1 at the depth (z = -3) where the 2D effects draw.
 void set_frame_view();

@@ -12,8 +12,7 @@ const char* last_error = "";
 static uint8_t* module_base = nullptr;
 static size_t module_size = 0;
 
-constexpr int32_t kHeaderSize = 1084;
-constexpr int32_t kSignatureOffset = 1080;
+constexpr int32_t kHeaderSize = 1084;  // ends with the four-byte signature at 1080
 
 struct SignatureEntry {
     char tag[5];
