@@ -1,12 +1,21 @@
 # Two commands: `make run` and `make test`. Both install what is missing,
-# configure, build and generate the data into build/ first.
+# configure, build and generate the data into build/ first. `make web` (and
+# `make test`, which tests it) also builds the demo for a web browser into
+# build-web/periodica.html.
 BUILD_DIR ?= build
+WEB_DIR ?= build-web
 JOBS ?= $(shell nproc)
+# Debian's node modules: the web toolchain's optimiser needs its acorn from
+# here, also when another Node.js comes first on the path.
+WEB_ENV = NODE_PATH=/usr/share/nodejs
 
-.PHONY: run test sanitize build deps clean
+.PHONY: run test sanitize build web deps web-deps clean
 
 deps:
 	@scripts/install-deps
+
+web-deps: deps
+	@scripts/install-deps web
 
 build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -15,7 +24,14 @@ build: deps
 run: build
 	@scripts/run-demo $(BUILD_DIR)
 
-test: build
+# The page embeds the data/ the desktop build generates.
+web: web-deps build
+	@$(WEB_ENV) emcmake cmake -S web -B $(WEB_DIR) -DPERIODICA_DATA_DIR=$(abspath $(BUILD_DIR))/data >/dev/null
+	@$(WEB_ENV) cmake --build $(WEB_DIR) -j$(JOBS) -- --no-print-directory
+
+test: web
+	@cmake -S . -B $(BUILD_DIR) -DPERIODICA_WEB_PAGE=$(abspath $(WEB_DIR))/periodica.html >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS) -- --no-print-directory
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 
 # The test suite under AddressSanitizer + UBSan and under ThreadSanitizer.
@@ -23,4 +39,4 @@ sanitize: deps
 	@scripts/ci-sanitizers
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WEB_DIR)

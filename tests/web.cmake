@@ -1,0 +1,20 @@
+# The web build's page (make web writes it) in real browsers: Debian's
+# chromium headless, and firefox-esr under Xvfb. Registered only when the
+# page's path is given (make test does), so the desktop-only and sanitizer
+# builds need neither the toolchain nor the browsers.
+set(PERIODICA_WEB_PAGE "" CACHE FILEPATH "periodica.html of the web build, tested in real browsers when set")
+if(PERIODICA_WEB_PAGE)
+  find_program(CHROMIUM chromium REQUIRED)
+  add_executable(test_web_page test_web_page.cpp picture_compare.cpp)
+  target_link_libraries(test_web_page PRIVATE offline PNG::PNG GTest::gtest_main)
+  target_compile_definitions(test_web_page PRIVATE
+    WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}"
+    WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py"
+    FIREFOX_FRAME="${CMAKE_CURRENT_SOURCE_DIR}/web_firefox_frame.sh"
+    CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+  add_dependencies(test_web_page periodica-capture pictures soundtrack)
+  # Named as whole-program runs: the real page in real browsers.
+  add_test(NAME whole_program_web_frames COMMAND test_web_page --gtest_filter=WebPage.SingleFrames*)
+  add_test(NAME whole_program_web_realtime COMMAND test_web_page --gtest_filter=WebPage.TheShowRuns*)
+  set_tests_properties(whole_program_web_frames whole_program_web_realtime PROPERTIES TIMEOUT 1500)
+endif()

@@ -1,0 +1,20 @@
+# Puts the program's script (SCRIPT) into the page (PAGE) in place of the
+# line <!-- program -->, writing OUT. Fails when the script holds text that
+# would end or confuse the <script> element it goes into.
+file(READ "${SCRIPT}" script)
+foreach(bad "</script" "<!--")
+  string(FIND "${script}" "${bad}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "make_page: ${SCRIPT} contains '${bad}', which can't go inside a <script> element")
+  endif()
+endforeach()
+file(READ "${PAGE}" page)
+string(FIND "${page}" "<!-- program -->" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "make_page: ${PAGE} has no <!-- program --> line")
+endif()
+string(REPLACE "<!-- program -->" "<script>\n${script}</script>" page "${page}")
+file(WRITE "${OUT}" "${page}")
+file(SIZE "${OUT}" size)
+math(EXPR kilobytes "${size} / 1024")
+message(STATUS "periodica.html: ${kilobytes} KiB")

@@ -1,0 +1,13 @@
+// The demo in a web browser. The page calls the program once per show with
+// no argument (the live show) or with "--frame=POS@SECONDS" (one frame).
+#include <cstring>
+
+#include "web/web.h"
+
+int main(int argc, char** argv)
+{
+    static constexpr char kFrameOption[] = "--frame=";
+    if (argc == 2 && std::strncmp(argv[1], kFrameOption, sizeof kFrameOption - 1) == 0)
+        return start_single_frame(argv[1] + sizeof kFrameOption - 1);
+    return start_web_show();
+}
