@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -234,34 +235,49 @@ TEST(CaptureProfile, TableFlagsRangesOverTheBudget)
 }
 
 // 16-bit mono at 44.1 kHz (the capture) and 8-bit at 22.05 kHz (modrender's
-// mode 1): header sizes and rates, samples as given, little-endian.
+// mode 1): header sizes and rates, samples as given, little-endian, also
+// across the writer's blocks.
 TEST(WavFile, HeaderSizesAndLittleEndianSamples)
 {
+    // More than two blocks, appended in pieces that straddle block ends; as
+    // bytes on this little-endian machine, the 16-bit file's samples.
+    std::vector<int16_t> ramp(kWavBlockSize + 3);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 40503);
+    const auto* ramp_bytes = reinterpret_cast<const uint8_t*>(ramp.data());
+    const size_t piece = 7777, size = 2 * ramp.size();
+    const auto data_size = static_cast<uint32_t>(size);
+
     const std::string path = scratch_dir("wav") + "/test.wav";
     WavWriter wav;
     ASSERT_TRUE(wav_open(&wav, path.c_str(), 44100, 16));
     const int16_t first[] = {1, -2}, second[] = {-32768};
     wav_append(&wav, first, 2);
     wav_append(&wav, second, 1);
+    for (size_t i = 0; i < ramp.size(); i += piece) wav_append(&wav, &ramp[i], std::min(piece, ramp.size() - i));
     ASSERT_TRUE(wav_close(&wav));
     const std::vector<uint8_t> bytes = read_file(path);
-    ASSERT_EQ(bytes.size(), 44u + 6u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), std::string("RIFF*\0\0\0WAVEfmt ", 16));  // size 42
+    ASSERT_EQ(bytes.size(), 44u + 6u + size);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4) + std::string(bytes.begin() + 8, bytes.begin() + 16),
+              "RIFFWAVEfmt ");
     EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    // Rate, bytes a second, channels, bits, data size; then the samples.
-    EXPECT_EQ((std::vector<uint32_t>{le32(bytes, 24), le32(bytes, 28), bytes[22], bytes[34], le32(bytes, 40), bytes[44],
-                                     bytes[45], bytes[46], bytes[47], bytes[48], bytes[49]}),
-              (std::vector<uint32_t>{44100, 88200, 1, 16, 6, 0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
+    // Sizes, rate, bytes a second, channels, bits; then the samples.
+    EXPECT_EQ((std::vector<uint32_t>{le32(bytes, 4), le32(bytes, 40), le32(bytes, 24), le32(bytes, 28), bytes[22],
+                                     bytes[34], bytes[44], bytes[45], bytes[46], bytes[47], bytes[48], bytes[49]}),
+              (std::vector<uint32_t>{42 + data_size, 6 + data_size, 44100, 88200, 1, 16, 0x01, 0x00, 0xFE, 0xFF,
+                                     0x00, 0x80}));
+    EXPECT_TRUE(std::equal(ramp_bytes, ramp_bytes + size, bytes.begin() + 50));
 
     ASSERT_TRUE(wav_open(&wav, path.c_str(), 22050, 8));
     const uint8_t bytes8[] = {0x80, 0x7F, 0x00};
     wav_append_bytes(&wav, bytes8, 3);
+    for (size_t i = 0; i < size; i += piece) wav_append_bytes(&wav, ramp_bytes + i, std::min(piece, size - i));
     ASSERT_TRUE(wav_close(&wav));
     const std::vector<uint8_t> eight = read_file(path);
-    ASSERT_EQ(eight.size(), 44u + 3u);
+    ASSERT_EQ(eight.size(), 44u + 3u + size);
     EXPECT_EQ((std::vector<uint32_t>{le32(eight, 4), le32(eight, 24), le32(eight, 28), eight[32], eight[34],
                                      le32(eight, 40), eight[44], eight[45], eight[46]}),
-              (std::vector<uint32_t>{36 + 3, 22050, 22050, 1, 8, 3, 0x80, 0x7F, 0x00}));
+              (std::vector<uint32_t>{39 + data_size, 22050, 22050, 1, 8, 3 + data_size, 0x80, 0x7F, 0x00}));
+    EXPECT_TRUE(std::equal(ramp_bytes, ramp_bytes + size, eight.begin() + 47));
     EXPECT_FALSE(wav_open(&wav, "/nonexistent-dir/x.wav", 44100, 16));
 }
 

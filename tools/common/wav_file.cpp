@@ -41,10 +41,10 @@ static void flush_block(WavWriter* wav)
     wav->pending = 0;
 }
 
-// Room for at least one more byte in the block.
-static uint8_t* block_room(WavWriter* wav, size_t* room)
+// Room for at least `least` more bytes in the block.
+static uint8_t* block_room(WavWriter* wav, size_t least, size_t* room)
 {
-    if (wav->pending == wav->block.size()) flush_block(wav);
+    if (wav->block.size() - wav->pending < least) flush_block(wav);
     *room = wav->block.size() - wav->pending;
     return wav->block.data() + wav->pending;
 }
@@ -71,7 +71,7 @@ void wav_append(WavWriter* wav, const int16_t* samples, size_t count)
     size_t done = 0;
     while (done < count) {
         size_t room = 0;
-        uint8_t* at = block_room(wav, &room);
+        uint8_t* at = block_room(wav, 2, &room);
         const size_t chunk = count - done < room / 2 ? count - done : room / 2;
         for (size_t i = 0; i < chunk; ++i) put_u16(at + 2 * i, static_cast<uint16_t>(samples[done + i]));
         wav->pending += 2 * chunk;
@@ -87,7 +87,7 @@ void wav_append_bytes(WavWriter* wav, const uint8_t* bytes, size_t count)
     size_t done = 0;
     while (done < size) {
         size_t room = 0;
-        uint8_t* at = block_room(wav, &room);
+        uint8_t* at = block_room(wav, 1, &room);
         const size_t chunk = size - done < room ? size - done : room;
         std::memcpy(at, bytes + done, chunk);
         wav->pending += chunk;
