@@ -1,11 +1,17 @@
 // Files and tools for the tests: scratch directories, whole-file reads and
 // writes, running a program, little-endian fields.
 #pragma once
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -47,10 +53,40 @@ inline bool file_exists(const std::string& path)
     return std::ifstream(path).good();
 }
 
-// Runs a shell command line; its exit status, or -1 when it did not exit.
-inline int run_command(const std::string& command)
+// Runs a shell command line (stdin from /dev/null) in a process group of its
+// own, for at most limit_seconds. On timeout the whole group is killed and the
+// test fails; when the command ends, anything it left in its group is killed
+// too, so nothing outlives the test. Its exit status, or -1 when it did not
+// exit (timed out or killed by a signal).
+inline int run_command(const std::string& command, double limit_seconds = 300)
 {
-    const int status = std::system(command.c_str());
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        const int null_input = open("/dev/null", O_RDONLY);
+        if (null_input >= 0) dup2(null_input, 0);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "cannot start: " << command;
+        return -1;
+    }
+    setpgid(pid, pid);  // here too, so the group exists whichever side runs first
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(limit_seconds);
+    auto pause = std::chrono::milliseconds(1);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            kill(-pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
+            return -1;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+    kill(-pid, SIGKILL);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -1,8 +1,10 @@
 // The offline renderer: refusals, output length, one pass of the song, and
 // bytes equal to the demo's audio callback driven directly.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -120,4 +122,23 @@ TEST(Modrender, OutputIsTheDemoCallbacksBytesForTheSecondsAsked)
         const uint8_t quiet = c.mode == 2 ? 0 : 128;
         EXPECT_NE(std::count_if(expected.begin(), expected.end(), [&](uint8_t b) { return b != quiet; }), 0);
     }
+}
+
+// A tool that outlives its limit is ended with everything it started, and
+// the test that ran it fails.
+static std::string sleeper;
+static int sleeper_status = 0;
+TEST(RunCommand, AToolPastItsLimitFailsTheTestAndLeavesNothingRunning)
+{
+    const std::string pid_file = dir + "/sleeper.pid";
+    sleeper = "sleep 30 & echo $! >'" + pid_file + "'; wait";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_NONFATAL_FAILURE(sleeper_status = run_command(sleeper, 1), "timed out after 1 s");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(sleeper_status, -1);
+    // The sleeper is gone, or a zombie its new parent has not reaped yet.
+    const int pid = std::atoi(read_text(pid_file).c_str());
+    ASSERT_GT(pid, 0);
+    const std::string stat = read_text("/proc/" + std::to_string(pid) + "/stat");
+    EXPECT_TRUE(stat.empty() || stat.find(") Z ") != std::string::npos) << stat;
 }
