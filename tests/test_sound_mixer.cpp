@@ -73,13 +73,30 @@ TEST(Mixer, ConversionClipsAndShiftsArithmeticallyAndNoChannelsIsSilence)
     }
 }
 
-TEST(Mixer, PositionAdvancesBeforeTheReadAndLoopsReturnToLoopStartPlusOne)
+// The position advances before each read; a loop returns to loop start + 1,
+// a one-shot parks on index 0. Split into the smallest requests the callback
+// makes (none, one or two samples, one ending exactly on the loop end or the
+// sample's last index), a run plays on as one long request.
+TEST(Mixer, PositionAdvancesBeforeTheReadLoopsWrapAndOneShotsEndInRequestsOfAnySize)
 {
-    reset_mixer(32);  // amplitude 1 at volume 1: the output is the index read
-    start_voice(0, 1, 1, 1, 17);
-    EXPECT_EQ(mix16(6), (std::vector<int16_t>{18, 19, 20, 11, 12, 13}));
-    trigger(19);
-    EXPECT_EQ(mix16(3), (std::vector<int16_t>{20, 11, 12}));
+    const struct { int32_t slot; uint32_t offset; std::vector<int32_t> sizes; std::vector<int16_t> out; } cases[] = {
+        {1, 17, {6}, {18, 19, 20, 11, 12, 13}},  // looping 11..20
+        {1, 17, {1, 2, 1, 0, 1, 1}, {18, 19, 20, 11, 12, 13}},
+        {1, 19, {1, 2}, {20, 11, 12}},
+        {2, 13, {5}, {15, 16, 1, 1, 1}},  // one-shot of 16, data[i] = i + 1
+        {2, 13, {1, 1, 0, 1, 2}, {15, 16, 1, 1, 1}},
+        {2, 13, {2, 1}, {15, 16, 1}},
+    };
+    for (const auto& c : cases) {
+        reset_mixer(32);  // amplitude 1 at volume 1: the output is the value read
+        start_voice(0, c.slot, 1, 1, c.offset);
+        std::vector<int16_t> out;
+        for (const int32_t size : c.sizes) {
+            const std::vector<int16_t> part = mix16(size);
+            out.insert(out.end(), part.begin(), part.end());
+        }
+        EXPECT_EQ(out, c.out) << "slot " << c.slot << " from " << c.offset << ", " << c.sizes.size() << " requests";
+    }
 }
 
 TEST(Mixer, OneShotEndParksOnTheFirstSampleUntilAPeriodMovesIt)
