@@ -3,10 +3,12 @@
 #pragma once
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -53,13 +55,25 @@ inline bool file_exists(const std::string& path)
     return std::ifstream(path).good();
 }
 
+// Kills a command's process group and reaps all of it. The test process is
+// made the subreaper of what its commands start, so what a shell left in the
+// background is its child by then and is waited for here too.
+inline void end_process_group(pid_t group)
+{
+    kill(-group, SIGKILL);
+    while (waitpid(-group, nullptr, 0) > 0 || errno == EINTR) {
+    }
+}
+
 // Runs a shell command line (stdin from /dev/null) in a process group of its
 // own, for at most limit_seconds. On timeout the whole group is killed and the
 // test fails; when the command ends, anything it left in its group is killed
 // too, so nothing outlives the test. Its exit status, or -1 when it did not
-// exit (timed out or killed by a signal).
-inline int run_command(const std::string& command, double limit_seconds = 300)
+// exit (timed out or killed by a signal). The default limit leaves room for
+// sanitizer builds and stays under the capture suites' CTest timeout (900 s).
+inline int run_command(const std::string& command, double limit_seconds = 600)
 {
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
     const pid_t pid = fork();
     if (pid == 0) {
         setpgid(0, 0);
@@ -76,17 +90,23 @@ inline int run_command(const std::string& command, double limit_seconds = 300)
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(limit_seconds);
     auto pause = std::chrono::milliseconds(1);
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (done < 0 && errno != EINTR) {
+            end_process_group(pid);
+            ADD_FAILURE() << "lost its child: " << command;
+            return -1;
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
-            kill(-pid, SIGKILL);
-            waitpid(pid, &status, 0);
+            end_process_group(pid);
             ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
             return -1;
         }
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(20));
     }
-    kill(-pid, SIGKILL);
+    end_process_group(pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
