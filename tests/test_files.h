@@ -55,22 +55,18 @@ inline bool file_exists(const std::string& path)
     return std::ifstream(path).good();
 }
 
-// Kills a command's process group and reaps all of it. The test process is
-// made the subreaper of what its commands start, so what a shell left in the
-// background is its child by then and is waited for here too.
+// Kills a command's process group and reaps all of it: the test process is
+// the subreaper of what its commands start, so orphans are its children.
 inline void end_process_group(pid_t group)
 {
     kill(-group, SIGKILL);
-    while (waitpid(-group, nullptr, 0) > 0 || errno == EINTR) {
-    }
+    while (waitpid(-group, nullptr, 0) > 0 || errno == EINTR) continue;
 }
 
-// Runs a shell command line (stdin from /dev/null) in a process group of its
-// own, for at most limit_seconds. On timeout the whole group is killed and the
-// test fails; when the command ends, anything it left in its group is killed
-// too, so nothing outlives the test. Its exit status, or -1 when it did not
-// exit (timed out or killed by a signal). The default limit leaves room for
-// sanitizer builds and stays under the capture suites' CTest timeout (900 s).
+// Runs a shell command line (stdin /dev/null) in a process group of its own
+// for at most limit_seconds (default: room for sanitizer builds, under the
+// capture suites' 900 s), then ends the group, so nothing outlives the test. A
+// timeout fails the test. The exit status, or -1 when the command did not exit.
 inline int run_command(const std::string& command, double limit_seconds = 600)
 {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
@@ -93,14 +89,11 @@ inline int run_command(const std::string& command, double limit_seconds = 600)
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
-        if (done < 0 && errno != EINTR) {
+        const bool lost = done < 0 && errno != EINTR;
+        if (lost || std::chrono::steady_clock::now() >= deadline) {
             end_process_group(pid);
-            ADD_FAILURE() << "lost its child: " << command;
-            return -1;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            end_process_group(pid);
-            ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
+            if (lost) ADD_FAILURE() << "lost track of: " << command;
+            if (!lost) ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
             return -1;
         }
         std::this_thread::sleep_for(pause);

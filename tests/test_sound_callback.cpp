@@ -73,11 +73,9 @@ TEST(AudioCallback, TicksFollowTheSamplesOutputForAnyBufferLengths)
         run_callback(c[0] - 1, levels);  // not one whole sample: no tick, nothing written
         ASSERT_EQ(ticks, 0);
         for (int call = 0; call < 60; ++call) {
-            // Two slices, then one: the first two buffers end on slice
-            // boundaries. Then the smallest pieces: a slice's first sample
-            // alone, a carry that leaves one sample, that sample alone, a
-            // slice's first two, one and two samples of a long carry; then
-            // random lengths.
+            // Two slices, then one: buffers ending on slice boundaries. Then a
+            // slice's first sample, a carry leaving one, that one alone, a
+            // slice's first two, one and two of a long carry; then random.
             const int32_t owed = ticks * slice - static_cast<int32_t>(levels.size());
             const int32_t smallest[] = {owed + 1, owed + slice - 1, owed, owed + 2, 1, 2};
             run_callback(call < 2 ? (2 - call) * slice * c[0]

@@ -136,9 +136,8 @@ TEST_F(Sprites, GridScaleHiddenBiasAndAlphaTestInTheCallersColour)
     glDeleteTextures(1, &texture);
 }
 
-// Every corner of every strip that has started: x -1 or 1 by its s, the
-// bottom edge (centre - 0.25) on the lower row of its quarter of the picture,
-// the top edge on the upper one, all in the plane z = 0.
+// Every corner of every strip that has started: x -1 or 1 by its s, the bottom
+// edge on its quarter's lower texture row, the top on the upper, all at z 0.
 TEST_F(Sprites, StripsDropInOneAfterAnother)
 {
     effect_time = -0.5;
