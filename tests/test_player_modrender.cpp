@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -133,9 +134,11 @@ TEST(RunCommand, NothingAToolStartsOutlivesItAndATimeoutFailsTheTest)
     const std::string pid_file = dir + "/sleeper.pid";
     for (const bool waits : {true, false}) {
         sleeper = "sleep 30 & echo $! >'" + pid_file + "'" + (waits ? "; wait" : "");
+        const auto started = std::chrono::steady_clock::now();
         if (waits) EXPECT_NONFATAL_FAILURE(sleeper_status = run_command(sleeper, 1), "timed out after 1 s");
         if (!waits) sleeper_status = run_command(sleeper, 1);
         EXPECT_EQ(sleeper_status, waits ? -1 : 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));  // not waited out
         const int pid = std::atoi(read_text(pid_file).c_str());
         ASSERT_GT(pid, 0);
         EXPECT_NE(kill(pid, 0), 0) << "the background sleeper is still there (waits " << waits << ")";
