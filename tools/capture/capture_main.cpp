@@ -15,10 +15,10 @@
 #include "gfx/textures.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
-#include "tools/common/headless_gl.h"
 #include "tools/capture/capture_ffmpeg.h"
 #include "tools/capture/capture_options.h"
 #include "tools/capture/capture_clock.h"
+#include "tools/capture/capture_context.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/capture_ticks.h"
 #include "tools/capture/publish_run.h"
@@ -112,6 +112,23 @@ static bool start_demo(const CaptureOptions& options)
     return true;
 }
 
+// --es: the same command line, run by the build that draws through our
+// fixed-function layer, which lies beside this program.
+static int run_es_build(char** argv)
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string sibling = "periodica-capture-es";
+    if (length > 0) {
+        const std::string path(self, static_cast<size_t>(length));
+        sibling = path.substr(0, path.rfind('/') + 1) + sibling;
+    }
+    argv[0] = sibling.data();
+    execv(sibling.c_str(), argv);
+    std::fprintf(stderr, "periodica-capture: --es needs %s, which can't be run\n", sibling.c_str());
+    return 1;
+}
+
 static void print_summary(const CaptureOptions& options, const CaptureSummary& summary, double wall_seconds)
 {
     if (options.profile) {
@@ -142,6 +159,7 @@ int main(int argc, char** argv)
         std::fputs(capture_usage(), stdout);
         return 0;
     }
+    if (options.es && !kCaptureDrawsThroughLayer) return run_es_build(argv);
     if ((options.mp4 || options.publish) && !ffmpeg_available()) {
         std::fprintf(stderr, "periodica-capture: %s needs ffmpeg, which is not installed "
                              "(apt-get install ffmpeg); nothing was captured\n", options.mp4 ? "--mp4" : "--publish");
@@ -153,7 +171,7 @@ int main(int argc, char** argv)
     }
     PublishLayout layout{};
     if (options.publish) layout = publish_prepare(&options);
-    if (!make_headless_context(options.width, options.height, &error)) {
+    if (!make_capture_context(options.width, options.height, &error)) {
         if (options.publish)
             std::fprintf(stderr, "periodica-capture: the headless OpenGL context can't hold the %dx%d that --size "
                                  "%dx%d at --supersample %d needs (%s)\n", options.width, options.height,

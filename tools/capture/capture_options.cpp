@@ -204,6 +204,8 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
         }
         if (std::strcmp(argument, "--mp4") == 0) {
             options->mp4 = true;
+        } else if (std::strcmp(argument, "--es") == 0) {
+            options->es = true;
         } else if (std::strcmp(argument, "--profile") == 0) {
             options->profile = true;
         } else if (option_value(argc, argv, &i, "--out", &value)) {
@@ -247,7 +249,7 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
 const char* capture_usage()
 {
     return
-        "usage: periodica-capture --out DIR [--fps 60] [--from POS] [--to POS]\n"
+        "usage: periodica-capture [--es] --out DIR [--fps 60] [--from POS] [--to POS]\n"
         "                         [--width 1024 --height 768] [--data DIR] [--mp4]\n"
         "       periodica-capture --out DIR --frames-at POS[@SECONDS],... [--width W --height H]\n"
         "       periodica-capture --profile [--from POS] [--to POS] [--width W --height H]\n"
@@ -271,6 +273,10 @@ const char* capture_usage()
         "                   scaled to it\n"
         "  --data DIR       the directory holding the pictures and zentaro.mod\n"
         "                   (default: data/ under the working directory)\n"
+        "  --es             draws through our fixed-function layer on an OpenGL ES 2.0\n"
+        "                   context (the GL the browser build has) instead of OpenGL\n"
+        "                   1.x, to compare its frames or profile it; goes with every\n"
+        "                   other option (runs periodica-capture-es from this directory)\n"
         "  --frames-at LIST single frames: for each POS[@SECONDS] the frame SECONDS\n"
         "                   (default 0) after position POS started, written as\n"
         "                   DIR/at_POS.png or DIR/at_POS+SECONDSs.png. The show is drawn\n"

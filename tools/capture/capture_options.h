@@ -27,6 +27,7 @@ struct CaptureOptions {
     std::vector<FrameTarget> frames_at;
     bool mp4 = false;
     bool profile = false;
+    bool es = false;            // draw through the fixed-function layer on OpenGL ES
     bool publish = false;       // out_dir/periodica.mp4, ready to upload
     int publish_width = 1920;   // --size: the published frame, even, 32..8192
     int publish_height = 1080;

@@ -1,0 +1,418 @@
+#include "tests/fixed_function_cases.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+static GLuint checker_texture;  // RGB, 16 x 16, a gradient with a checker on it
+static GLuint disc_texture;     // RGBA, 32 x 32, white, alpha falling off outward
+
+void make_case_textures()
+{
+    uint8_t checker[16 * 16 * 3];
+    uint8_t disc[32 * 32 * 4];
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            uint8_t* p = checker + (y * 16 + x) * 3;
+            const bool dark = ((x / 4 + y / 4) & 1) != 0;
+            p[0] = static_cast<uint8_t>(x * 16);
+            p[1] = dark ? 40 : 220;
+            p[2] = static_cast<uint8_t>(y * 16);
+        }
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            uint8_t* p = disc + (y * 32 + x) * 4;
+            const double r = std::hypot(x - 15.5, y - 15.5) / 16;
+            p[0] = p[1] = p[2] = 255;
+            p[3] = static_cast<uint8_t>(r < 1 ? 255 * (1 - r) : 0);
+        }
+    GLuint names[2];
+    glGenTextures(2, names);
+    checker_texture = names[0];
+    disc_texture = names[1];
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    const struct { GLuint name; GLenum format; int size; const uint8_t* pixels; } uploads[] = {
+        {checker_texture, GL_RGB, 16, checker}, {disc_texture, GL_RGBA, 32, disc}};
+    for (const auto& u : uploads) {
+        glBindTexture(GL_TEXTURE_2D, u.name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(u.format), u.size, u.size, 0, u.format, GL_UNSIGNED_BYTE,
+                     u.pixels);
+    }
+}
+
+// OpenGL's defaults, and the demo's view: x -1.33..1.33, y -1..1 at z = 0.
+static void reset_state()
+{
+    static const GLenum kSwitches[] = {GL_BLEND,  GL_DEPTH_TEST, GL_CULL_FACE, GL_ALPHA_TEST,
+                                       GL_LIGHTING, GL_LIGHT0,   GL_LIGHT1,    GL_TEXTURE_2D};
+    for (GLenum s : kSwitches) glDisable(s);
+    glViewport(0, 0, kCaseWidth, kCaseHeight);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glDepthFunc(GL_LESS);
+    glDepthRange(0, 1);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glLineWidth(1);
+    const GLfloat white[4] = {1, 1, 1, 1}, black[4] = {0, 0, 0, 1}, toward_viewer[4] = {0, 0, 1, 0};
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, black);
+    glLightfv(GL_LIGHT0, GL_POSITION, toward_viewer);
+    glLightfv(GL_LIGHT1, GL_POSITION, toward_viewer);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1.33, 1.33, -1, 1, 3, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0, 0, -3);
+    glColor4f(1, 1, 1, 1);
+    const GLfloat up[3] = {0, 0, 1};
+    glNormal3fv(up);
+}
+
+static void quad(float x0, float y0, float x1, float y1, float z = 0)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);
+    glVertex3f(x0, y0, z);
+    glTexCoord2f(1, 1);
+    glVertex3f(x1, y0, z);
+    glTexCoord2f(1, 0);
+    glVertex3f(x1, y1, z);
+    glTexCoord2f(0, 0);
+    glVertex3f(x0, y1, z);
+    glEnd();
+}
+
+// Nested pushes on both stacks; every quad is drawn at another depth of them.
+static void matrix_stacks(std::vector<float>* values)
+{
+    glColor3f(1, 0, 0);
+    glPushMatrix();
+    glTranslatef(-0.8f, 0.4f, 0);
+    glRotatef(30, 0, 0, 1);
+    quad(-0.3f, -0.3f, 0.3f, 0.3f);
+    glPushMatrix();
+    glScalef(0.5f, 1.5f, 1);
+    glTranslatef(1.6f, -0.6f, 0);
+    glColor3f(0, 1, 0);
+    quad(-0.3f, -0.3f, 0.3f, 0.3f);
+    glPopMatrix();
+    glTranslatef(0.2f, -0.9f, 0);
+    glColor3f(0, 0, 1);
+    quad(-0.2f, -0.2f, 0.2f, 0.2f);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glFrustum(-2, 0.5, -1.5, 1, 2, 50);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glRotatef(-40, 0.3f, 1, 0.2f);
+    glColor3f(1, 1, 0);
+    quad(0.2f, -0.5f, 0.9f, 0.1f);
+    values->resize(32);
+    glGetFloatv(GL_MODELVIEW_MATRIX, values->data());
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (int k = 0; k < 16; ++k) (*values)[16 + k] = static_cast<float>(projection[k]);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glColor3f(0, 1, 1);
+    quad(0.7f, 0.5f, 1.2f, 0.9f);
+}
+
+// The two blendings the demo uses, over a textured background.
+static void blend_factors(std::vector<float>*)
+{
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, checker_texture);
+    glColor3f(0.5f, 0.5f, 0.5f);
+    quad(-1.33f, -1, 1.33f, 1);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glColor4f(0.9f, 0.6f, 0.3f, 0.5f);
+    quad(-1, -0.8f, 0.4f, 0.6f);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor3f(0.1f, 0.3f, 0.2f);
+    quad(-0.2f, -0.5f, 1.1f, 0.8f);
+    glDisable(GL_BLEND);
+}
+
+// Alpha test on the disc's falling alpha, times the colour's alpha.
+static void alpha_test(std::vector<float>*)
+{
+    glColor3f(0, 0, 1);
+    quad(-1.33f, -1, 1.33f, 1);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, disc_texture);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glColor4f(1, 0.5f, 0, 1);
+    quad(-1.3f, -0.9f, 0.1f, 0.9f);
+    glColor4f(0, 1, 0.5f, 0.8f);
+    glAlphaFunc(GL_GREATER, 0.3f);
+    quad(0.0f, -0.9f, 1.3f, 0.9f);
+    glDisable(GL_ALPHA_TEST);
+}
+
+// A tumbling box lit by two coloured lights, by immediate mode and by
+// arrays, one of them under a scale (normals not renormalised).
+static void lighting(std::vector<float>*)
+{
+    static const GLfloat magenta[4] = {1, 0, 1, 1}, cyan[4] = {0, 1, 1, 1};
+    static const GLfloat from_right[4] = {1, 1.5f, 0.5f, 0}, from_left[4] = {-2, -0.5f, 1, 0};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, magenta);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, cyan);
+    glPushMatrix();
+    glRotatef(25, 0, 1, 0);  // the lights are placed under this turn
+    glLightfv(GL_LIGHT0, GL_POSITION, from_right);
+    glLightfv(GL_LIGHT1, GL_POSITION, from_left);
+    glPopMatrix();
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    static const GLfloat normals[6][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    GLfloat faces[24][6];  // normal, position
+    for (int f = 0; f < 6; ++f) {
+        const GLfloat* n = normals[f];
+        // Two axes across the face, so the corners go round it.
+        const GLfloat u[3] = {n[1] != 0 || n[2] != 0 ? 1.0f : 0.0f, n[0] != 0 ? 1.0f : 0.0f, 0};
+        const GLfloat v[3] = {n[1] * u[2] - n[2] * u[1], n[2] * u[0] - n[0] * u[2], n[0] * u[1] - n[1] * u[0]};
+        static const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+        for (int c = 0; c < 4; ++c)
+            for (int a = 0; a < 3; ++a) {
+                faces[f * 4 + c][a] = n[a];
+                faces[f * 4 + c][3 + a] = 0.4f * (n[a] + corners[c][0] * u[a] + corners[c][1] * v[a]);
+            }
+    }
+    glPushMatrix();
+    glTranslatef(-0.7f, 0, 0);
+    glRotatef(35, 1, 0, 0);
+    glRotatef(50, 0, 1, 0);
+    glColor3f(0, 0, 0);  // ignored while lighting is on
+    glBegin(GL_QUADS);
+    for (int k = 0; k < 24; ++k) {
+        if (k % 4 == 0) glNormal3fv(faces[k]);
+        glVertex3fv(faces[k] + 3);
+    }
+    glEnd();
+    glPopMatrix();
+    glPushMatrix();
+    glTranslatef(0.7f, 0, 0);
+    glRotatef(-20, 1, 0, 0);
+    glRotatef(-130, 0, 1, 0);
+    glScalef(0.6f, 0.6f, 0.6f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
+    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+    glDrawArrays(GL_QUADS, 0, 24);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glPopMatrix();
+}
+
+// One counter-clockwise and one clockwise quad under each culling set-up.
+static void culling(std::vector<float>*)
+{
+    glEnable(GL_CULL_FACE);
+    const struct { GLenum front, cull; float y; } rows[] = {
+        {GL_CCW, GL_BACK, 0.6f}, {GL_CW, GL_BACK, 0.0f}, {GL_CCW, GL_FRONT, -0.6f}};
+    for (const auto& row : rows) {
+        glFrontFace(row.front);
+        glCullFace(row.cull);
+        glColor3f(1, 0.5f, 0);
+        quad(-1.1f, row.y - 0.25f, -0.2f, row.y + 0.25f);   // counter-clockwise
+        glColor3f(0, 0.5f, 1);
+        quad(1.1f, row.y - 0.25f, 0.2f, row.y + 0.25f);     // clockwise
+    }
+    glDisable(GL_CULL_FACE);
+}
+
+// Width-2 lines across and along the picture, as strips and indexed, in
+// part behind a quad, and with back-face culling on as the tube draws them.
+static void wide_lines(std::vector<float>*)
+{
+    glEnable(GL_DEPTH_TEST);
+    glColor3f(0.3f, 0.3f, 0.3f);
+    quad(-0.2f, -1, 1.33f, 1, -0.5f);
+    glLineWidth(2);
+    glColor3f(1, 1, 0);
+    glBegin(GL_LINES);
+    glVertex3f(-1.2f, 0.8f, 0);
+    glVertex3f(1.2f, 0.6f, 0);
+    glVertex3f(-1.0f, -0.9f, 0);
+    glVertex3f(-0.8f, 0.7f, 0);
+    glEnd();
+    glColor3f(0, 1, 1);
+    glEnable(GL_CULL_FACE);
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= 8; ++k)
+        glVertex3f(-1.1f + 0.28f * k, -0.3f + 0.4f * std::sin(k * 0.9f), (k % 3 == 0) ? -1.0f : 0.0f);
+    glEnd();
+    glDisable(GL_CULL_FACE);
+    static const GLfloat square[4][3] = {{0.2f, -0.8f, -0.3f}, {0.9f, -0.7f, -0.3f}, {0.8f, 0, -0.3f}, {0.1f, -0.1f, -0.3f}};
+    static const GLuint edges[8] = {0, 1, 1, 2, 2, 3, 3, 0};
+    glColor3f(1, 0, 1);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, square);
+    glDrawElements(GL_LINES, 8, GL_UNSIGNED_INT, edges);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_DEPTH_TEST);
+}
+
+// Switches flipped between draws: each draw must keep the state it was
+// given, whatever follows it.
+static void state_between_draws(std::vector<float>*)
+{
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, disc_texture);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.4f);
+    glColor3f(1, 0, 0);
+    quad(-1.3f, -0.2f, -0.5f, 0.8f);
+    glDisable(GL_ALPHA_TEST);
+    glColor3f(0, 1, 0);
+    quad(-0.5f, -0.2f, 0.3f, 0.8f);
+    glBindTexture(GL_TEXTURE_2D, checker_texture);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor3f(0.5f, 0.5f, 1);
+    quad(-0.9f, -0.9f, 0.9f, 0.3f);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.8f, 0.8f, 0.8f);
+    quad(0.4f, -0.6f, 1.3f, 0.9f);
+    glEnable(GL_DEPTH_TEST);
+    glColor3f(0.2f, 0.2f, 0.9f);
+    quad(0.6f, -0.9f, 1.2f, 0.2f, -0.3f);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(0.9f, 0.1f, 0.1f);
+    quad(0.8f, -0.5f, 1.3f, 0.5f, -0.6f);  // depth test off again: drawn over
+}
+
+// Depth marks at depth 0 that later draws can't pass, a cleared depth
+// buffer, and a nearer quad in front of a farther one whatever the order.
+static void depth(std::vector<float>*)
+{
+    glEnable(GL_DEPTH_TEST);
+    glDepthRange(0, 0);
+    glColor3f(1, 1, 1);
+    quad(-1.2f, -0.9f, -0.2f, 0.9f);
+    glDepthRange(0, 1);
+    glColor3f(1, 0, 0);
+    quad(-1.0f, -0.5f, 0.5f, 0.5f, -0.5f);  // only beside the marks
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glColor3f(0, 0, 1);
+    quad(0.0f, -0.8f, 1.2f, 0.2f, -0.5f);
+    glColor3f(0, 1, 0);
+    quad(0.3f, -0.4f, 1.3f, 0.8f, -1.0f);  // farther: hidden where they overlap
+    glDisable(GL_DEPTH_TEST);
+}
+
+// Strips (culled as OpenGL culls them), fans of a polygon, triangles with a colour per vertex (clamped),
+// and a quad that is not flat, whose split shows.
+static void primitives(std::vector<float>*)
+{
+    // The strip winds clockwise: kept whole only if every other triangle's
+    // vertices are swapped as OpenGL swaps them.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int k = 0; k < 6; ++k) {
+        glColor3f(k * 0.2f, 1 - k * 0.2f, 0.5f);
+        glVertex3f(-1.3f + 0.25f * k, (k % 2) ? 0.9f : 0.4f, 0);
+    }
+    glEnd();
+    glDisable(GL_CULL_FACE);
+    glBegin(GL_POLYGON);
+    for (int k = 0; k < 6; ++k) {
+        glColor4f(1.5f, -0.5f + k * 0.3f, k * 0.2f, 1);
+        glVertex3f(0.7f + 0.4f * std::cos(k * 1.047f), 0.5f + 0.4f * std::sin(k * 1.047f), 0);
+    }
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    glColor3f(1, 0, 0);
+    glVertex3f(-1.2f, -0.9f, 0);
+    glColor3f(0, 1, 0);
+    glVertex3f(-0.2f, -0.9f, 0);
+    glColor3f(0, 0, 1);
+    glVertex3f(-0.7f, 0.2f, 0);
+    glEnd();
+    glColor3f(0.9f, 0.7f, 0.2f);
+    glBegin(GL_QUADS);  // its corner 2 stands back from the others
+    glVertex3f(0.1f, -0.9f, 0);
+    glVertex3f(1.2f, -0.9f, 0);
+    glVertex3f(1.2f, 0.0f, -1.5f);
+    glVertex3f(0.1f, 0.0f, 0);
+    glEnd();
+}
+
+// The closing zoom's small viewport, with a textured quad and lines in it.
+static void viewport(std::vector<float>*)
+{
+    glViewport(20, 10, 64, 48);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, checker_texture);
+    glColor3f(1, 1, 1);
+    quad(-1.33f, -1, 1.33f, 1);
+    glDisable(GL_TEXTURE_2D);
+    glLineWidth(2);
+    glColor3f(1, 0, 0);
+    glBegin(GL_LINES);
+    glVertex3f(-1.2f, -0.8f, 0);
+    glVertex3f(1.2f, 0.5f, 0);
+    glEnd();
+    glViewport(0, 0, kCaseWidth, kCaseHeight);
+    glColor3f(0, 1, 0);
+    quad(0.9f, 0.6f, 1.3f, 0.95f);
+}
+
+// Texture coordinates past 1 repeat; the colour tints the picture.
+static void texture_modulate(std::vector<float>*)
+{
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, checker_texture);
+    glColor3f(0.6f, 1, 0.8f);
+    glBegin(GL_POLYGON);
+    glTexCoord2f(-0.5f, 2.2f);
+    glVertex3f(-1.2f, -0.9f, 0);
+    glTexCoord2f(1.7f, 2.2f);
+    glVertex3f(1.2f, -0.9f, 0);
+    glTexCoord2f(1.7f, 0);
+    glVertex3f(1.2f, 0.9f, -1.5f);
+    glTexCoord2f(-0.5f, 0);
+    glVertex3f(-1.2f, 0.9f, -1.5f);
+    glEnd();
+}
+
+const FixedFunctionCase kFixedFunctionCases[] = {
+    {"matrix stacks", matrix_stacks}, {"blend factors", blend_factors},
+    {"alpha test", alpha_test},       {"lighting", lighting},
+    {"culling", culling},             {"wide lines", wide_lines},
+    {"state between draws", state_between_draws}, {"depth", depth},
+    {"primitives", primitives},       {"viewport", viewport},
+    {"texture modulate", texture_modulate},
+};
+const int kFixedFunctionCaseCount = sizeof kFixedFunctionCases / sizeof kFixedFunctionCases[0];
+
+void run_case(int k, std::vector<uint8_t>* rgba, std::vector<float>* values)
+{
+    reset_state();
+    values->clear();
+    kFixedFunctionCases[k].draw(values);
+    rgba->resize(static_cast<size_t>(kCaseWidth) * kCaseHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kCaseWidth, kCaseHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+}

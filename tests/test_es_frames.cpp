@@ -1,0 +1,41 @@
+// Every section of the show drawn through the fixed-function layer on
+// OpenGL ES (periodica-capture --es) against OpenGL 1.x: at most 0.5% of the
+// pixels of each frame may differ by more than 24 levels in a channel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/picture_compare.h"
+
+// One frame per section, in show order.
+static const char* const kFrames[] = {"0150+1s",   "0450+2s", "0606+0.8s", "0800+2s", "1000+1s",
+                                      "1150+2s",   "1400+1s", "1550+1s",   "1700+1s", "1862+0.25s"};
+static const char kFramesAt[] = "150@1,450@2,606@0.8,800@2,1000@1,1150@2,1400@1,1550@1,1700@1,1862@0.25";
+
+static bool capture(const std::string& out, const char* extra)
+{
+    const std::string command = std::string("timeout -k 5 800 ") + CAPTURE_BINARY + " " + extra + " --data " +
+                                CAPTURE_DATA_DIR + " --out " + out + " --frames-at " + kFramesAt + " >/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+TEST(EsFrames, EverySectionLooksAsInOpenGl)
+{
+    const std::string dir = testing::TempDir() + "es_frames";
+    ASSERT_TRUE(capture(dir + "/gl", "")) << "periodica-capture failed";
+    ASSERT_TRUE(capture(dir + "/es", "--es")) << "periodica-capture --es failed";
+    for (const char* frame : kFrames) {
+        SCOPED_TRACE(frame);
+        int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+        const auto gl = read_png_rgba(dir + "/gl/at_" + frame + ".png", &w1, &h1);
+        const auto es = read_png_rgba(dir + "/es/at_" + frame + ".png", &w2, &h2);
+        ASSERT_FALSE(gl.empty());
+        ASSERT_FALSE(es.empty());
+        ASSERT_EQ(w1 * h1, w2 * h2);
+        const int over = pixels_over(gl, es, 24);
+        std::printf("%s: %d of %d pixels (%.3f%%) over 24 levels\n", frame, over, w1 * h1, 100.0 * over / (w1 * h1));
+        EXPECT_LE(over, w1 * h1 / 200);
+    }
+    std::system(("rm -rf " + dir).c_str());
+}

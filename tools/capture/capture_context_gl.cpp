@@ -1,0 +1,10 @@
+#include "tools/capture/capture_context.h"
+
+#include "tools/common/headless_gl.h"
+
+const bool kCaptureDrawsThroughLayer = false;
+
+bool make_capture_context(int width, int height, std::string* error)
+{
+    return make_headless_context(width, height, error);
+}
