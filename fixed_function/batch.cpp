@@ -1,5 +1,6 @@
 // The batch: vertices already in clip space gather here and go to ES as one
-// GL_TRIANGLES draw when the draw state changes or the picture is read.
+// indexed GL_TRIANGLES draw when the draw state changes or the picture is
+// read. Indexed, so a quad costs Mesa's vertex stage four vertices, not six.
 // Four shader programs cover texturing on or off and alpha test on or off,
 // so a program without the test never discards and keeps early depth tests.
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include "fixed_function/layer_state.h"
 
 static std::vector<BatchVertex> batch;
+static std::vector<uint16_t> indices;
 static GLuint programs[4];
 static GLint alpha_reference_location[4];
 static int program_in_use = -1;
@@ -105,10 +107,11 @@ bool init_batch(std::string* error)
     for (int index = 0; index < 4; ++index)
         if (!build_program(index, error)) return false;
     program_in_use = -1;
-    GLuint buffer = 0;
-    es.GenBuffers(1, &buffer);
-    es.BindBuffer(GL_ARRAY_BUFFER, buffer);
-    // The buffer stays bound and the attributes stay pointed into it.
+    GLuint buffers[2] = {0, 0};
+    es.GenBuffers(2, buffers);
+    es.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
+    es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    // The buffers stay bound and the attributes stay pointed into them.
     const auto stride = static_cast<GLsizei>(sizeof(BatchVertex));
     es.VertexAttribPointer(kPosition, 4, GL_FLOAT, GL_FALSE, stride,
                            reinterpret_cast<const void*>(offsetof(BatchVertex, position)));
@@ -120,19 +123,31 @@ bool init_batch(std::string* error)
     es.EnableVertexAttribArray(kColor);
     es.EnableVertexAttribArray(kTexcoord);
     batch.clear();
+    indices.clear();
     return true;
 }
 
-void batch_triangle(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c)
+uint16_t batch_vertices(const BatchVertex* vertices, size_t count)
 {
-    batch.push_back(a);
-    batch.push_back(b);
-    batch.push_back(c);
+    if (batch.size() + count > kMaxBatchVertices) flush_batch();
+    const auto first = static_cast<uint16_t>(batch.size());
+    batch.insert(batch.end(), vertices, vertices + count);
+    return first;
+}
+
+void batch_triangle(uint16_t a, uint16_t b, uint16_t c)
+{
+    indices.push_back(a);
+    indices.push_back(b);
+    indices.push_back(c);
 }
 
 void flush_batch()
 {
-    if (batch.empty()) return;
+    if (indices.empty()) {
+        batch.clear();
+        return;
+    }
     const int index = (layer.draw.texturing ? 1 : 0) | (layer.draw.alpha_test ? 2 : 0);
     if (index != program_in_use) {
         es.UseProgram(programs[index]);
@@ -144,8 +159,11 @@ void flush_batch()
     }
     es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(BatchVertex)), batch.data(),
                   GL_STREAM_DRAW);
-    es.DrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
+    es.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)),
+                  indices.data(), GL_STREAM_DRAW);
+    es.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT, nullptr);
     batch.clear();
+    indices.clear();
 }
 
 void fixed_function_flush()

@@ -24,7 +24,7 @@ struct EsFunctions {
     void (*DepthFunc)(GLenum);
     void (*DepthRangef)(GLfloat, GLfloat);
     void (*Disable)(GLenum);
-    void (*DrawArrays)(GLenum, GLint, GLsizei);
+    void (*DrawElements)(GLenum, GLsizei, GLenum, const void*);
     void (*Enable)(GLenum);
     void (*EnableVertexAttribArray)(GLuint);
     void (*Finish)();

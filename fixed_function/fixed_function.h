@@ -12,15 +12,18 @@
 //                    glTranslatef, glRotatef, glScalef, glFrustum,
 //                    glGetFloatv/glGetDoublev of both matrices
 //   state            texturing (modulate), blending, depth test and range,
-//                    culling and winding, alpha test, lights 0 and 1
-//                    (directional, diffuse) on the default material,
-//                    line width (wide lines become triangles), viewport
+//                    culling and winding, alpha test (GL_GREATER, the one
+//                    the demo asks for), lights 0 and 1 (directional,
+//                    diffuse) on the default material, line width (wide
+//                    lines become triangles that culling never removes),
+//                    viewport
 //   passed through   textures, clear, glReadPixels, glFinish, glPixelStorei,
 //                    glGetIntegerv
 //
-// Vertices are transformed and lit on the CPU and gathered into one buffer
-// that is drawn once per draw state, so a frame of a thousand small quads is
-// a handful of ES draw calls.
+// Vertices are transformed and lit on the CPU and gathered into one indexed
+// buffer that is drawn once per draw state, so a frame of a thousand small
+// quads is a handful of ES draw calls. Calls inside glBegin/glEnd other than
+// those OpenGL allows there are not checked, nor are GL errors raised.
 #pragma once
 #include <string>
 

@@ -79,8 +79,12 @@ void update_derived_matrices();
 BatchVertex process_vertex(const float position[3], const float normal[3], const float color[4],
                            const float texcoord[2]);
 
-// Appends triangles to the batch (three vertices each).
-void batch_triangle(const BatchVertex& a, const BatchVertex& b, const BatchVertex& c);
+// Appends count vertices (at most kMaxBatchVertices) to the batch, drawing
+// what is batched first if they would not fit, and returns the batch index
+// of the first; batch_triangle then joins three of them, by those indices.
+constexpr size_t kMaxBatchVertices = 65536;  // ES 2.0 indices are 16-bit
+uint16_t batch_vertices(const BatchVertex* vertices, size_t count);
+void batch_triangle(uint16_t a, uint16_t b, uint16_t c);
 // Appends the wide line from a to b as triangles.
 void batch_line(const BatchVertex& a, const BatchVertex& b);
 // Draws the batch if anything is in it; state setters call it before a change.

@@ -59,26 +59,42 @@ static void assemble(GLenum mode, const BatchVertex* v, size_t count)
 {
     switch (mode) {
     case GL_TRIANGLES:
-        for (size_t k = 0; k + 2 < count; k += 3) batch_triangle(v[k], v[k + 1], v[k + 2]);
-        break;
-    case GL_TRIANGLE_STRIP:
-        // Every other triangle swaps its first two vertices to keep the winding.
-        for (size_t k = 0; k + 2 < count; ++k) {
-            if (k % 2 == 0) batch_triangle(v[k], v[k + 1], v[k + 2]);
-            else batch_triangle(v[k + 1], v[k], v[k + 2]);
+        for (size_t k = 0; k + 2 < count; k += 3) {
+            const uint16_t i = batch_vertices(v + k, 3);
+            batch_triangle(i, i + 1, i + 2);
         }
         break;
     case GL_QUADS:
         // Split on the 0-2 diagonal, as Mesa splits them: it shows where a
         // quad is not flat (the twisted tube's are not).
         for (size_t k = 0; k + 3 < count; k += 4) {
-            batch_triangle(v[k], v[k + 1], v[k + 2]);
-            batch_triangle(v[k], v[k + 2], v[k + 3]);
+            const uint16_t i = batch_vertices(v + k, 4);
+            batch_triangle(i, i + 1, i + 2);
+            batch_triangle(i, i + 2, i + 3);
         }
         break;
-    case GL_POLYGON:  // convex, as OpenGL requires: a fan
-        for (size_t k = 1; k + 1 < count; ++k) batch_triangle(v[0], v[k], v[k + 1]);
+    case GL_TRIANGLE_STRIP:
+    case GL_POLYGON: {
+        if (count < 3) break;
+        if (count > kMaxBatchVertices) {  // one triangle at a time, copying the shared vertices
+            for (size_t k = 0; k + 2 < count; ++k) {
+                const BatchVertex t[3] = {mode == GL_POLYGON ? v[0] : v[k], v[k + 1], v[k + 2]};
+                const uint16_t i = batch_vertices(t, 3);
+                // Every other strip triangle swaps its first two vertices to keep the winding.
+                if (mode == GL_TRIANGLE_STRIP && k % 2 == 1) batch_triangle(i + 1, i, i + 2);
+                else batch_triangle(i, i + 1, i + 2);
+            }
+            break;
+        }
+        const uint16_t i = batch_vertices(v, count);
+        for (size_t k = 0; k + 2 < count; ++k) {
+            const auto j = static_cast<uint16_t>(i + k);
+            if (mode == GL_POLYGON) batch_triangle(i, j + 1, j + 2);  // convex, as OpenGL requires: a fan
+            else if (k % 2 == 0) batch_triangle(j, j + 1, j + 2);
+            else batch_triangle(j + 1, j, j + 2);
+        }
         break;
+    }
     case GL_LINES:
         for (size_t k = 0; k + 1 < count; k += 2) batch_line(v[k], v[k + 1]);
         break;

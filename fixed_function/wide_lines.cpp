@@ -52,11 +52,12 @@ void batch_line(const BatchVertex& from, const BatchVertex& to)
     const bool counter_clockwise = ax * by - ay * bx > 0;
     const bool front = counter_clockwise == (layer.front_face == GL_CCW);
     const bool kept = front == (layer.cull_mode != GL_FRONT);
+    const uint16_t i = batch_vertices(corners, 4);
     if (kept) {
-        batch_triangle(corners[0], corners[2], corners[3]);
-        batch_triangle(corners[0], corners[3], corners[1]);
+        batch_triangle(i, i + 2, i + 3);
+        batch_triangle(i, i + 3, i + 1);
     } else {
-        batch_triangle(corners[0], corners[3], corners[2]);
-        batch_triangle(corners[0], corners[1], corners[3]);
+        batch_triangle(i, i + 3, i + 2);
+        batch_triangle(i, i + 1, i + 3);
     }
 }

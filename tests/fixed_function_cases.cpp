@@ -321,16 +321,21 @@ static void depth(std::vector<float>*)
     glDisable(GL_DEPTH_TEST);
 }
 
-// Strips, fans of a polygon, triangles with a colour per vertex (clamped),
+// Strips (culled as OpenGL culls them), fans of a polygon, triangles with a colour per vertex (clamped),
 // and a quad that is not flat, whose split shows.
 static void primitives(std::vector<float>*)
 {
+    // The strip winds clockwise: kept whole only if every other triangle's
+    // vertices are swapped as OpenGL swaps them.
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
     glBegin(GL_TRIANGLE_STRIP);
     for (int k = 0; k < 6; ++k) {
         glColor3f(k * 0.2f, 1 - k * 0.2f, 0.5f);
         glVertex3f(-1.3f + 0.25f * k, (k % 2) ? 0.9f : 0.4f, 0);
     }
     glEnd();
+    glDisable(GL_CULL_FACE);
     glBegin(GL_POLYGON);
     for (int k = 0; k < 6; ++k) {
         glColor4f(1.5f, -0.5f + k * 0.3f, k * 0.2f, 1);

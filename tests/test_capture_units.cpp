@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -125,34 +126,36 @@ TEST(CaptureProfile, TableFlagsRangesOverTheBudget)
 }
 
 // 16-bit mono at 44.1 kHz (the capture) and 8-bit at 22.05 kHz (modrender's
-// mode 1): header sizes and rates, samples as given, little-endian.
+// mode 1): the header, and samples as given across the writer's blocks.
 TEST(WavFile, HeaderSizesAndLittleEndianSamples)
 {
+    // Over two blocks in pieces straddling block ends; on this little-endian
+    // machine the ramp's bytes are the 16-bit file's data.
+    std::vector<int16_t> ramp(kWavBlockSize + 3);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 40503);
+    const auto* ramp_bytes = reinterpret_cast<const uint8_t*>(ramp.data());
+    const uint32_t size = static_cast<uint32_t>(2 * ramp.size()), piece = 7777;
     const std::string path = scratch_dir("wav") + "/test.wav";
     WavWriter wav;
-    ASSERT_TRUE(wav_open(&wav, path.c_str(), 44100, 16));
-    const int16_t first[] = {1, -2}, second[] = {-32768};
-    wav_append(&wav, first, 2);
-    wav_append(&wav, second, 1);
-    ASSERT_TRUE(wav_close(&wav));
-    const std::vector<uint8_t> bytes = read_file(path);
-    ASSERT_EQ(bytes.size(), 44u + 6u);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), std::string("RIFF*\0\0\0WAVEfmt ", 16));  // size 42
-    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    // Rate, bytes a second, channels, bits, data size; then the samples.
-    EXPECT_EQ((std::vector<uint32_t>{le32(bytes, 24), le32(bytes, 28), bytes[22], bytes[34], le32(bytes, 40), bytes[44],
-                                     bytes[45], bytes[46], bytes[47], bytes[48], bytes[49]}),
-              (std::vector<uint32_t>{44100, 88200, 1, 16, 6, 0x01, 0x00, 0xFE, 0xFF, 0x00, 0x80}));
-
-    ASSERT_TRUE(wav_open(&wav, path.c_str(), 22050, 8));
-    const uint8_t bytes8[] = {0x80, 0x7F, 0x00};
-    wav_append_bytes(&wav, bytes8, 3);
-    ASSERT_TRUE(wav_close(&wav));
-    const std::vector<uint8_t> eight = read_file(path);
-    ASSERT_EQ(eight.size(), 44u + 3u);
-    EXPECT_EQ((std::vector<uint32_t>{le32(eight, 4), le32(eight, 24), le32(eight, 28), eight[32], eight[34],
-                                     le32(eight, 40), eight[44], eight[45], eight[46]}),
-              (std::vector<uint32_t>{36 + 3, 22050, 22050, 1, 8, 3, 0x80, 0x7F, 0x00}));
+    for (const uint32_t bits : {16u, 8u}) {
+        const uint32_t rate = bits == 16 ? 44100 : 22050, count = size * 8 / bits;
+        ASSERT_TRUE(wav_open(&wav, path.c_str(), static_cast<int32_t>(rate), static_cast<int32_t>(bits)));
+        for (uint32_t i = 0; i < count; i += piece) {
+            if (bits == 16) wav_append(&wav, &ramp[i], std::min(piece, count - i));
+            if (bits == 8) wav_append_bytes(&wav, ramp_bytes + i, std::min(piece, count - i));
+        }
+        ASSERT_TRUE(wav_close(&wav));
+        const std::vector<uint8_t> bytes = read_file(path);
+        ASSERT_EQ(bytes.size(), 44u + size);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4) + std::string(bytes.begin() + 8, bytes.begin() + 16) +
+                      std::string(bytes.begin() + 36, bytes.begin() + 40),
+                  "RIFFWAVEfmt data");
+        // RIFF size, format chunk size, PCM, channels, rate, bytes a second and a sample, bits, data size.
+        EXPECT_EQ((std::vector<uint32_t>{le32(bytes, 4), le32(bytes, 16), bytes[20], bytes[22], le32(bytes, 24),
+                                         le32(bytes, 28), bytes[32], bytes[34], le32(bytes, 40)}),
+                  (std::vector<uint32_t>{36 + size, 16, 1, 1, rate, rate * bits / 8, bits / 8, bits, size}));
+        EXPECT_TRUE(std::equal(ramp_bytes, ramp_bytes + size, bytes.begin() + 44)) << bits;
+    }
     EXPECT_FALSE(wav_open(&wav, "/nonexistent-dir/x.wav", 44100, 16));
 }
 

@@ -1,11 +1,19 @@
 // Files and tools for the tests: scratch directories, whole-file reads and
 // writes, running a program, little-endian fields.
 #pragma once
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -47,10 +55,51 @@ inline bool file_exists(const std::string& path)
     return std::ifstream(path).good();
 }
 
-// Runs a shell command line; its exit status, or -1 when it did not exit.
-inline int run_command(const std::string& command)
+// Kills a command's process group and reaps all of it: the test process is
+// the subreaper of what its commands start, so orphans are its children.
+inline void end_process_group(pid_t group)
 {
-    const int status = std::system(command.c_str());
+    kill(-group, SIGKILL);
+    while (waitpid(-group, nullptr, 0) > 0 || errno == EINTR) continue;
+}
+
+// Runs a shell command line (stdin /dev/null) in a process group of its own
+// for at most limit_seconds (default: room for sanitizer builds, under the
+// capture suites' 900 s), then ends the group, so nothing outlives the test. A
+// timeout fails the test. The exit status, or -1 when the command did not exit.
+inline int run_command(const std::string& command, double limit_seconds = 600)
+{
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        const int null_input = open("/dev/null", O_RDONLY);
+        if (null_input >= 0) dup2(null_input, 0);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) {
+        ADD_FAILURE() << "cannot start: " << command;
+        return -1;
+    }
+    setpgid(pid, pid);  // here too, so the group exists whichever side runs first
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(limit_seconds);
+    auto pause = std::chrono::milliseconds(1);
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        const bool lost = done < 0 && errno != EINTR;
+        if (lost || std::chrono::steady_clock::now() >= deadline) {
+            end_process_group(pid);
+            if (lost) ADD_FAILURE() << "lost track of: " << command;
+            if (!lost) ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
+            return -1;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
+    end_process_group(pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

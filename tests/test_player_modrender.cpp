@@ -1,8 +1,11 @@
 // The offline renderer: refusals, output length, one pass of the song, and
 // bytes equal to the demo's audio callback driven directly.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -119,5 +122,25 @@ TEST(Modrender, OutputIsTheDemoCallbacksBytesForTheSecondsAsked)
         // Not silence: the sample sounds.
         const uint8_t quiet = c.mode == 2 ? 0 : 128;
         EXPECT_NE(std::count_if(expected.begin(), expected.end(), [&](uint8_t b) { return b != quiet; }), 0);
+    }
+}
+
+// A tool past its limit is ended with all it started and fails the test; one
+// that ends in time leaves nothing behind either.
+static std::string sleeper;
+static int sleeper_status = 0;
+TEST(RunCommand, NothingAToolStartsOutlivesItAndATimeoutFailsTheTest)
+{
+    const std::string pid_file = dir + "/sleeper.pid";
+    for (const bool waits : {true, false}) {
+        sleeper = "sleep 30 & echo $! >'" + pid_file + "'" + (waits ? "; wait" : "");
+        const auto started = std::chrono::steady_clock::now();
+        if (waits) EXPECT_NONFATAL_FAILURE(sleeper_status = run_command(sleeper, 1), "timed out after 1 s");
+        if (!waits) sleeper_status = run_command(sleeper, 1);
+        EXPECT_EQ(sleeper_status, waits ? -1 : 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));  // not waited out
+        const int pid = std::atoi(read_text(pid_file).c_str());
+        ASSERT_GT(pid, 0);
+        EXPECT_NE(kill(pid, 0), 0) << "the background sleeper is still there (waits " << waits << ")";
     }
 }

@@ -73,8 +73,15 @@ TEST(AudioCallback, TicksFollowTheSamplesOutputForAnyBufferLengths)
         run_callback(c[0] - 1, levels);  // not one whole sample: no tick, nothing written
         ASSERT_EQ(ticks, 0);
         for (int call = 0; call < 60; ++call) {
-            // Two slices, then one: the first two buffers end on slice boundaries.
-            run_callback(call < 2 ? (2 - call) * slice * c[0] : static_cast<int>(1 + rng() % 5000), levels);
+            // Two slices, then one: buffers ending on slice boundaries. Then a
+            // slice's first sample, a carry leaving one, that one alone, a
+            // slice's first two, one and two of a long carry; then random.
+            const int32_t owed = ticks * slice - static_cast<int32_t>(levels.size());
+            const int32_t smallest[] = {owed + 1, owed + slice - 1, owed, owed + 2, 1, 2};
+            run_callback(call < 2 ? (2 - call) * slice * c[0]
+                         : call < 8 ? smallest[call - 2] * c[0]
+                                    : static_cast<int>(1 + rng() % 5000),
+                         levels);
             // A tick opens every slice that has begun, including one that
             // begins exactly at the end of this buffer (its slice is owed whole).
             ASSERT_EQ(ticks, static_cast<int32_t>(levels.size()) / slice + 1)

@@ -1,5 +1,5 @@
-// Mixer rules: conversion and clipping, silence, loop wrap, one-shot end,
-// skipped and untriggered voices.
+// Mixer rules: conversion and clipping, silence, loop wrap and one-shot end
+// in requests of any size, skipped and untriggered voices.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -73,26 +73,30 @@ TEST(Mixer, ConversionClipsAndShiftsArithmeticallyAndNoChannelsIsSilence)
     }
 }
 
-TEST(Mixer, PositionAdvancesBeforeTheReadAndLoopsReturnToLoopStartPlusOne)
+// Read after the advance; a loop returns to loop start + 1; a one-shot parks
+// on index 0 until a period (size -1: set_period(1), no trigger) moves it. Cut
+// into the callback's smallest requests (0, 1, 2 samples, one ending on the
+// loop end or the last index) a run plays on as in one request.
+TEST(Mixer, PositionAdvancesBeforeTheReadLoopsWrapAndOneShotsEndInRequestsOfAnySize)
 {
-    reset_mixer(32);  // amplitude 1 at volume 1: the output is the index read
-    start_voice(0, 1, 1, 1, 17);
-    EXPECT_EQ(mix16(6), (std::vector<int16_t>{18, 19, 20, 11, 12, 13}));
-    trigger(19);
-    EXPECT_EQ(mix16(3), (std::vector<int16_t>{20, 11, 12}));
-}
-
-TEST(Mixer, OneShotEndParksOnTheFirstSampleUntilAPeriodMovesIt)
-{
-    reset_mixer(32);
-    start_voice(0, 2, 1, 1, 13);  // length 16, data[i] = i + 1
-    EXPECT_EQ(mix16(5), (std::vector<int16_t>{15, 16, 1, 1, 1}));
-    const Voice& v = voices.mixer_voices[0];
-    EXPECT_EQ((std::vector<int64_t>{v.volume, v.step, v.step_fraction}), (std::vector<int64_t>{0, 0, 0}));
-    // The next latch brings the volume back; position and step stay parked.
-    EXPECT_EQ(mix16(3), (std::vector<int16_t>{1, 1, 1}));
-    set_period(1);  // no trigger: plays on from index 0
-    EXPECT_EQ(mix16(3), (std::vector<int16_t>{2, 3, 4}));
+    const struct { int32_t slot; uint32_t offset; std::vector<int32_t> sizes; std::vector<int16_t> out; } cases[] = {
+        {1, 17, {6}, {18, 19, 20, 11, 12, 13}},  // looping 11..20
+        {1, 17, {1, 2, 1, 0, 1, 1}, {18, 19, 20, 11, 12, 13}},
+        {1, 19, {1, 2}, {20, 11, 12}},
+        {2, 13, {5, 3, -1, 3}, {15, 16, 1, 1, 1, 1, 1, 1, 2, 3, 4}},  // one-shot of 16, data[i] = i + 1
+        {2, 13, {1, 1, 0, 1, 2}, {15, 16, 1, 1, 1}},
+        {2, 13, {2, 1}, {15, 16, 1}},
+    };
+    for (const auto& c : cases) {
+        reset_mixer(32);  // amplitude 1 at volume 1: the output is the value read
+        start_voice(0, c.slot, 1, 1, c.offset);
+        std::vector<int16_t> out;
+        for (const int32_t size : c.sizes) {
+            const std::vector<int16_t> part = size < 0 ? (set_period(1), std::vector<int16_t>{}) : mix16(size);
+            out.insert(out.end(), part.begin(), part.end());
+        }
+        EXPECT_EQ(out, c.out) << "slot " << c.slot << " from " << c.offset << ", " << c.sizes.size() << " requests";
+    }
 }
 
 // A voice given a sample but never triggered starts at index 0 and, without a

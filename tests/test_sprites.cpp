@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "gfx/effects/effects.h"
 #include "tests/test_sprite_geometry.h"
 
@@ -134,6 +136,8 @@ TEST_F(Sprites, GridScaleHiddenBiasAndAlphaTestInTheCallersColour)
     glDeleteTextures(1, &texture);
 }
 
+// Every corner of every strip that has started: x -1 or 1 by its s, the bottom
+// edge on its quarter's lower texture row, the top on the upper, all at z 0.
 TEST_F(Sprites, StripsDropInOneAfterAnother)
 {
     effect_time = -0.5;
@@ -142,19 +146,26 @@ TEST_F(Sprites, StripsDropInOneAfterAnother)
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(blend_function(), std::make_pair(GL_ONE, GL_ONE));
 
-    effect_time = 0;
-    const auto first = strips();
-    ASSERT_EQ(first.size(), 1u);
-    EXPECT_NEAR(first[0].y_min, 4.45, 1e-4);
-    EXPECT_NEAR(first[0].y_max, 4.95, 1e-4);
-    EXPECT_EQ(std::make_pair(first[0].t_min, first[0].t_max), std::make_pair(0.0, 0.25));  // the top quarter
-    for (const FeedbackVertex& v : first[0].vertices) EXPECT_NEAR(std::fabs(v.x / 10 - 64), 1, 1e-4);  // 2 wide
-
-    effect_time = 4;
-    const auto two = strips();
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_NEAR((two[0].y_min + two[0].y_max) / 2, 0.7 - 0.373, 1e-3);
-    EXPECT_NEAR((two[1].y_min + two[1].y_max) / 2, 4.22, 1e-4);
-    EXPECT_EQ(std::make_pair(two[1].t_min, two[1].t_max), std::make_pair(0.25, 0.5));
+    // Centres: entering 4 above the rest place; the bounce at t = 4 and at
+    // 12 (u = 3, 2, 1, 0); settled at 0.7, 0.22, -0.26, -0.74.
+    const struct { double t; std::vector<double> centres; } cases[] = {
+        {0, {4.7}}, {4, {0.3271, 4.22}}, {12, {0.7126, 0.2853, -0.6329, 3.26}}, {4000, {0.7, 0.22, -0.26, -0.74}}};
+    for (const auto& c : cases) {
+        effect_time = c.t;
+        const auto quads = strips();
+        ASSERT_EQ(quads.size(), c.centres.size()) << c.t;
+        for (size_t i = 0; i < quads.size(); ++i) {
+            std::set<std::pair<float, float>> corners;
+            for (const FeedbackVertex& v : quads[i].vertices) {
+                const bool bottom = v.t == (i + 1) / 4.0f;
+                EXPECT_TRUE((bottom || v.t == i / 4.0f) && (v.s == 0 || v.s == 1)) << c.t << " " << i;
+                EXPECT_NEAR(v.x / 10 - 64, 2 * v.s - 1, 1e-4) << c.t << " " << i;
+                EXPECT_NEAR(v.y / 10 - 64, c.centres[i] + (bottom ? -0.25 : 0.25), 1e-4) << c.t << " " << i;
+                EXPECT_NEAR((0.5 - v.z) * 400, 0, 1e-3) << c.t << " " << i;
+                corners.insert({v.s, v.t});
+            }
+            EXPECT_EQ(corners.size(), 4u) << c.t << " " << i;
+        }
+    }
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }

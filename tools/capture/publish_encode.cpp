@@ -48,10 +48,12 @@ bool publish_start_video(FfmpegPipe* pipe, const std::string& video_path, int wi
         "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", std::to_string(width) + "x" + std::to_string(height),
         "-framerate", std::to_string(fps), "-i", "pipe:0",
         // Players take HD video as BT.709; swscale would convert by BT.601.
-        "-vf", "scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv420p",
-        "-c:v", "libx264", "-preset", "slow", "-profile:v", "high", "-crf", "17",
+        "-vf", "scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd+bitexact,format=yuv420p",
+        // x264's stream depends on its thread count, which it would take from
+        // the machine's cores; a fixed count gives the same stream anywhere.
+        "-c:v", "libx264", "-threads", "4", "-preset", "slow", "-profile:v", "high", "-crf", "17",
         "-color_primaries", "bt709", "-color_trc", "bt709", "-colorspace", "bt709", "-color_range", "tv",
-        "-an", video_path,
+        "-flags", "+bitexact", "-fflags", "+bitexact", "-an", video_path,
     };
     pipe->pid = spawn_ffmpeg(arguments, log_path, &pipe->fd);
     if (pipe->pid < 0) {
@@ -63,7 +65,9 @@ bool publish_start_video(FfmpegPipe* pipe, const std::string& video_path, int wi
 
 bool publish_run_ffmpeg(const std::vector<std::string>& arguments, const std::string& log_path, std::string* log)
 {
-    std::vector<std::string> command = {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-y"};
+    // Without SIMD, the sound's filters and encoder give the same samples on
+    // every processor (the FMA versions round differently); sound is cheap.
+    std::vector<std::string> command = {"ffmpeg", "-hide_banner", "-nostdin", "-nostats", "-y", "-cpuflags", "0"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     const pid_t pid = spawn_ffmpeg(command, log_path, nullptr);
     int status = 0;
@@ -82,6 +86,7 @@ bool publish_mux(const std::string& video_path, const std::string& wav_path, con
                                "-map", "0:v", "-map", "1:a", "-map_metadata", "2", "-map_chapters", "2",
                                "-metadata", "title=Periodica", "-c:v", "copy", "-af", audio_filter,
                                "-c:a", "aac", "-b:a", "320k", "-ar", "48000", "-ac", "2",
-                               "-movflags", "+faststart", "-f", "mp4", mp4_path},
+                               "-flags", "+bitexact", "-fflags", "+bitexact", "-movflags", "+faststart",
+                               "-f", "mp4", mp4_path},
                               log_path, log);
 }

@@ -97,29 +97,31 @@ bool parse_ebur128(const std::string& log, double* integrated_lufs, double* true
            labelled_number(log, peak, "Peak:", true_peak_dbtp);
 }
 
-std::string loudness_filter(const LoudnessMeasure* measure, double seconds)
+std::string loudness_filter(const LoudnessMeasure* measure, double seconds, double peak_dbtp)
 {
-    // soxr at 28 bits is transparent; the 44.1 kHz mix is resampled once on
-    // the way in and, where loudnorm or the limiter work at 192 kHz, once out.
-    const std::string soxr = "resampler=soxr:precision=28";
+    // Not soxr: as Debian builds it, it differs by a few LSB from run to run,
+    // and the same command must give the same file. With exact_rational,
+    // swr has a filter phase for every output sample between these rates
+    // (44.1 to 48 or 192 kHz, 192 to 48 kHz); 64 taps keep it transparent.
+    const std::string swr = "resampler=swr:filter_size=64:phase_shift=10:exact_rational=1";
     const std::string stereo = ",pan=stereo|c0=c0|c1=c0,";
     char text[320];
     // The range target is the widest loudnorm takes, so the show's own
     // dynamics never force its dynamic mode.
     std::snprintf(text, sizeof text, "loudnorm=I=%.1f:TP=%.1f:LRA=50:print_format=json", kTargetLufs,
                   kAimedPeakDbtp);
-    if (!measure) return "aresample=48000:" + soxr + stereo + text;
+    if (!measure) return "aresample=48000:" + swr + stereo + text;
     if (seconds < kLoudnormShortestSeconds) {
         // Peaks between samples show at 4x oversampling, as a true-peak meter sees them.
         std::snprintf(text, sizeof text,
                       "volume=%.2fdB,alimiter=limit=%.4f:attack=1:release=50:level=false:latency=true",
-                      kTargetLufs - measure->integrated_lufs, std::pow(10.0, kAimedPeakDbtp / 20));
-        return "aresample=192000:" + soxr + stereo + text + ",aresample=48000:" + soxr;
+                      kTargetLufs - measure->integrated_lufs, std::pow(10.0, peak_dbtp / 20));
+        return "aresample=192000:" + swr + stereo + text + ",aresample=48000:" + swr;
     }
     std::snprintf(text, sizeof text,
-                  "loudnorm=I=%.1f:TP=%.1f:LRA=50:measured_I=%.2f:measured_TP=%.2f:measured_LRA=%.2f"
+                  "loudnorm=I=%.1f:TP=%.2f:LRA=50:measured_I=%.2f:measured_TP=%.2f:measured_LRA=%.2f"
                   ":measured_thresh=%.2f:offset=%.2f:linear=true:print_format=json",
-                  kTargetLufs, kAimedPeakDbtp, measure->integrated_lufs, measure->true_peak_dbtp, measure->range_lu,
+                  kTargetLufs, peak_dbtp, measure->integrated_lufs, measure->true_peak_dbtp, measure->range_lu,
                   measure->threshold_lufs, measure->offset_lu);
-    return "aresample=48000:" + soxr + stereo + text + ",aresample=48000:" + soxr;
+    return "aresample=48000:" + swr + stereo + text + ",aresample=48000:" + swr;
 }

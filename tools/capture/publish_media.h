@@ -47,12 +47,12 @@ bool parse_ebur128(const std::string& log, double* integrated_lufs, double* true
 // without it.
 constexpr double kLoudnormShortestSeconds = 3.1;
 
-// Audio filter chains from the 44.1 kHz mono mix to 48 kHz stereo: soxr
-// resampling, the mono mix on both channels, and
+// Audio filter chains from the 44.1 kHz mono mix to 48 kHz stereo: ffmpeg's
+// own resampler (swr) with fixed settings, the mono mix on both channels, and
 // - measure null: loudnorm measuring (the first pass);
 // - sound of kLoudnormShortestSeconds or more: loudnorm with what the first
 //   pass measured, linear=true (it keeps to a plain gain unless that would
-//   push the true peak over the aim; then it limits with its dynamic mode);
+//   push the true peak over peak_dbtp; then it limits with its dynamic mode);
 // - shorter sound: the same plain gain, then a limiter on 4x oversampled
-//   sound holding the true peak to the aim.
-std::string loudness_filter(const LoudnessMeasure* measure, double seconds);
+//   sound holding the true peak to peak_dbtp.
+std::string loudness_filter(const LoudnessMeasure* measure, double seconds, double peak_dbtp = kAimedPeakDbtp);

@@ -86,10 +86,24 @@ static int fail(const std::string& work, const std::string& message)
 struct Measured {
     double integrated_lufs = 0, true_peak_dbtp = 0;
     std::string mode;  // loudnorm's: "linear", "dynamic", or "not normalised"
+    int encodes = 0;
+    double aimed_peak_dbtp = kAimedPeakDbtp;  // of the last encode
 };
 
+// AAC's coding can raise the true peak past the margin the aim leaves (from
+// -1.5 to -0.5 dBTP in a trial); then the sound is encoded again with the
+// aim lowered by the excess and kPeakMarginDb. Lowering the limit rather
+// than the whole gain keeps the loudness on target.
+constexpr int kMostEncodes = 4;
+constexpr double kPeakMarginDb = 0.2;
+
+// ebur128's summary rounds to 0.1 dB, so a printed -1.0 may be -0.96: the
+// most the peak it prints can be.
+static double peak_at_most(double printed_dbtp) { return printed_dbtp + 0.05; }
+
 // Measures the mix, muxes the normalised sound with the video and chapters
-// into work/periodica.mp4 and measures the result. Returns the exit status.
+// into work/periodica.mp4 and measures the result, until its true peak keeps
+// the promise. Returns the exit status.
 static int encode_file(const std::string& work, double seconds, Measured* measured)
 {
     step("measuring the loudness of the sound");
@@ -101,27 +115,38 @@ static int encode_file(const std::string& work, double seconds, Measured* measur
     const bool audible = parse_loudnorm(log, &measure);
     // Silence measures -inf; it is muxed as it is rather than refused.
     if (!audible) std::fprintf(stderr, "periodica-capture: the sound has no measurable loudness; not normalised\n");
-    std::string filter = loudness_filter(audible ? &measure : nullptr, seconds);
-    if (!audible) filter = filter.substr(0, filter.find(",loudnorm"));
 
-    step("encoding the sound and muxing");
-    if (!publish_mux(work + "/video.mp4", work + "/sound.wav", filter, work + "/chapters.txt",
-                     work + "/periodica.mp4", work + "/mux.log", &log))
-        return fail(work, "ffmpeg could not make the file: " + last_line(log));
-    if (!audible)
-        measured->mode = "not normalised";
-    else if (seconds < kLoudnormShortestSeconds)
-        measured->mode = "gain and true-peak limiter: under 3 s for loudnorm";
-    else
-        measured->mode = "loudnorm " + loudnorm_mode(log);
+    while (true) {
+        std::string filter = loudness_filter(audible ? &measure : nullptr, seconds, measured->aimed_peak_dbtp);
+        if (!audible) filter = filter.substr(0, filter.find(",loudnorm"));
+        step(measured->encodes == 0 ? "encoding the sound and muxing" : "encoding the sound again, limited lower");
+        ++measured->encodes;
+        if (!publish_mux(work + "/video.mp4", work + "/sound.wav", filter, work + "/chapters.txt",
+                         work + "/periodica.mp4", work + "/mux.log", &log))
+            return fail(work, "ffmpeg could not make the file: " + last_line(log));
+        if (!audible)
+            measured->mode = "not normalised";
+        else if (seconds < kLoudnormShortestSeconds)
+            measured->mode = "gain and true-peak limiter: under 3 s for loudnorm";
+        else
+            measured->mode = "loudnorm " + loudnorm_mode(log);
 
-    step("measuring the file's loudness");
-    if (!publish_run_ffmpeg({"-i", work + "/periodica.mp4", "-map", "0:a", "-af",
-                             "ebur128=peak=true:framelog=verbose", "-f", "null", "-"},
-                            work + "/check.log", &log) ||
-        !parse_ebur128(log, &measured->integrated_lufs, &measured->true_peak_dbtp))
-        return fail(work, "ffmpeg could not measure the file's loudness: " + last_line(log));
-    return 0;
+        step("measuring the file's loudness");
+        if (!publish_run_ffmpeg({"-i", work + "/periodica.mp4", "-map", "0:a", "-af",
+                                 "ebur128=peak=true:framelog=verbose", "-f", "null", "-"},
+                                work + "/check.log", &log) ||
+            !parse_ebur128(log, &measured->integrated_lufs, &measured->true_peak_dbtp))
+            return fail(work, "ffmpeg could not measure the file's loudness: " + last_line(log));
+        if (peak_at_most(measured->true_peak_dbtp) <= kPromisedPeakDbtp) return 0;
+        if (measured->encodes == kMostEncodes) {
+            char message[160];
+            std::snprintf(message, sizeof message, "after %d encodes the file's true peak is still up to %.2f dBTP, "
+                                                   "over the %.1f dBTP promised; it was not published",
+                          kMostEncodes, peak_at_most(measured->true_peak_dbtp), kPromisedPeakDbtp);
+            return fail(work, message);
+        }
+        measured->aimed_peak_dbtp -= peak_at_most(measured->true_peak_dbtp) - kPromisedPeakDbtp + kPeakMarginDb;
+    }
 }
 
 static void remove_work(const std::string& work)
@@ -147,6 +172,9 @@ static void print_summary(const CaptureOptions& options, const PublishLayout& la
     std::printf("  chapters   %zu\n", chapters);
     std::printf("  loudness   %.1f LUFS integrated, true peak %.1f dBTP (%s)\n", measured.integrated_lufs,
                 measured.true_peak_dbtp, measured.mode.c_str());
+    if (measured.encodes > 1)
+        std::printf("  encodes    %d: the first one's true peak was over %.1f dBTP; the last aimed at %.2f dBTP\n",
+                    measured.encodes, kPromisedPeakDbtp, measured.aimed_peak_dbtp);
     std::printf("  size       %.1f MB\n", static_cast<double>(info.st_size) / 1e6);
     std::printf("  wall time  %.1f s\n", seconds);
 }

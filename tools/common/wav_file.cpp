@@ -1,5 +1,7 @@
 #include "tools/common/wav_file.h"
 
+#include <cstring>
+
 static void put_u32(uint8_t* at, uint32_t value)
 {
     for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
@@ -31,6 +33,22 @@ void wav_header(uint8_t header[kWavHeaderSize], int32_t rate, int32_t bits, uint
     put_u32(header + 40, data_bytes);
 }
 
+// Writes the pending bytes as one block.
+static void flush_block(WavWriter* wav)
+{
+    if (wav->pending != 0 && std::fwrite(wav->block.data(), 1, wav->pending, wav->file) != wav->pending)
+        wav->failed = true;
+    wav->pending = 0;
+}
+
+// Room for at least `least` more bytes in the block.
+static uint8_t* block_room(WavWriter* wav, size_t least, size_t* room)
+{
+    if (wav->block.size() - wav->pending < least) flush_block(wav);
+    *room = wav->block.size() - wav->pending;
+    return wav->block.data() + wav->pending;
+}
+
 bool wav_open(WavWriter* wav, const char* path, int32_t rate, int32_t bits)
 {
     *wav = WavWriter{};
@@ -38,23 +56,25 @@ bool wav_open(WavWriter* wav, const char* path, int32_t rate, int32_t bits)
     wav->bits = bits;
     wav->file = std::fopen(path, "wb");
     if (!wav->file) return false;
-    // Long renders write many small pieces.
-    std::setvbuf(wav->file, nullptr, _IOFBF, 1 << 20);
-    uint8_t header[kWavHeaderSize];
-    wav_header(header, rate, bits, 0);
-    wav->failed = std::fwrite(header, 1, sizeof header, wav->file) != sizeof header;
+    // The writer gathers whole blocks itself; stdio would cut them into
+    // pieces of its own buffer size.
+    std::setvbuf(wav->file, nullptr, _IONBF, 0);
+    wav->block.resize(kWavBlockSize);
+    wav_header(wav->block.data(), rate, bits, 0);
+    wav->pending = kWavHeaderSize;
     return true;
 }
 
 void wav_append(WavWriter* wav, const int16_t* samples, size_t count)
 {
     if (!wav->file) return;
-    uint8_t bytes[4096];
     size_t done = 0;
     while (done < count) {
-        const size_t chunk = count - done < sizeof bytes / 2 ? count - done : sizeof bytes / 2;
-        for (size_t i = 0; i < chunk; ++i) put_u16(bytes + 2 * i, static_cast<uint16_t>(samples[done + i]));
-        if (std::fwrite(bytes, 2, chunk, wav->file) != chunk) wav->failed = true;
+        size_t room = 0;
+        uint8_t* at = block_room(wav, 2, &room);
+        const size_t chunk = count - done < room / 2 ? count - done : room / 2;
+        for (size_t i = 0; i < chunk; ++i) put_u16(at + 2 * i, static_cast<uint16_t>(samples[done + i]));
+        wav->pending += 2 * chunk;
         done += chunk;
     }
     wav->samples += count;
@@ -64,18 +84,28 @@ void wav_append_bytes(WavWriter* wav, const uint8_t* bytes, size_t count)
 {
     if (!wav->file) return;
     const size_t size = count * static_cast<size_t>(wav->bits / 8);
-    if (std::fwrite(bytes, 1, size, wav->file) != size) wav->failed = true;
+    size_t done = 0;
+    while (done < size) {
+        size_t room = 0;
+        uint8_t* at = block_room(wav, 1, &room);
+        const size_t chunk = size - done < room ? size - done : room;
+        std::memcpy(at, bytes + done, chunk);
+        wav->pending += chunk;
+        done += chunk;
+    }
     wav->samples += count;
 }
 
 bool wav_close(WavWriter* wav)
 {
     if (!wav->file) return false;
+    flush_block(wav);
     uint8_t header[kWavHeaderSize];
     wav_header(header, wav->rate, wav->bits, wav->samples);
     if (std::fseek(wav->file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, wav->file) != sizeof header)
         wav->failed = true;
     if (std::fclose(wav->file) != 0) wav->failed = true;
     wav->file = nullptr;
+    wav->block = {};
     return !wav->failed;
 }
