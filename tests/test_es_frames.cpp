@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/picture_compare.h"
+#include "tests/test_files.h"
 
 // One frame per section, in show order.
 static const char* const kFrames[] = {"0150+1s",   "0450+2s", "0606+0.8s", "0800+2s", "1000+1s",
@@ -22,7 +23,7 @@ static bool capture(const std::string& out, const char* extra)
 
 TEST(EsFrames, EverySectionLooksAsInOpenGl)
 {
-    const std::string dir = testing::TempDir() + "es_frames";
+    const std::string dir = scratch_dir("es_frames");
     ASSERT_TRUE(capture(dir + "/gl", "")) << "periodica-capture failed";
     ASSERT_TRUE(capture(dir + "/es", "--es")) << "periodica-capture --es failed";
     for (const char* frame : kFrames) {
@@ -37,5 +38,5 @@ TEST(EsFrames, EverySectionLooksAsInOpenGl)
         std::printf("%s: %d of %d pixels (%.3f%%) over 24 levels\n", frame, over, w1 * h1, 100.0 * over / (w1 * h1));
         EXPECT_LE(over, w1 * h1 / 200);
     }
-    std::system(("rm -rf " + dir).c_str());
+    std::filesystem::remove_all(dir);
 }

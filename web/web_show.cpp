@@ -42,12 +42,17 @@ EM_JS(void, resume_browser_sound, (), {
     if (typeof SDL != 'undefined' && SDL.audioContext) SDL.audioContext.resume().catch(function() {});
 });
 // Closes the context and drops SDL's page-wide listener, so nothing of this
-// run outlives it.
+// run outlives it. A context still suspended may have a resume pending (SDL
+// resumes it on the page's next click), which closing would reject uncaught:
+// such a context is closed once it runs.
 EM_JS(void, release_browser_sound, (), {
     if (typeof SDL == 'undefined') return;
     window.removeEventListener('unload', SDL.receiveEvent);
-    if (SDL.audioContext) SDL.audioContext.close();
+    var context = SDL.audioContext;
     SDL.audioContext = null;
+    if (!context || context.state == 'closed') return;
+    if (context.state == 'suspended') context.resume().then(function() { context.close(); }, function() {});
+    else context.close();
 });
 EM_JS(void, show_ended_on_page, (), {
     if (Module['onShowEnd']) Module['onShowEnd']();
@@ -56,6 +61,7 @@ EM_JS(void, show_ended_on_page, (), {
 static void play_silently()
 {
     SDL_CloseAudio();
+    release_browser_sound();
     sound_mode = 0;
     install_nosound_device();
     std::fputs("periodica: the browser did not start the sound; playing silently\n", stderr);
