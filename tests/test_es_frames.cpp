@@ -3,10 +3,10 @@
 // pixels of each frame may differ by more than 24 levels in a channel.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/picture_compare.h"
+#include "tests/test_files.h"
 
 // One frame per section, in show order.
 static const char* const kFrames[] = {"0150+1s",   "0450+2s", "0606+0.8s", "0800+2s", "1000+1s",
@@ -15,9 +15,8 @@ static const char kFramesAt[] = "150@1,450@2,606@0.8,800@2,1000@1,1150@2,1400@1,
 
 static bool capture(const std::string& out, const char* extra)
 {
-    const std::string command = std::string("timeout -k 5 800 ") + CAPTURE_BINARY + " " + extra + " --data " +
-                                CAPTURE_DATA_DIR + " --out " + out + " --frames-at " + kFramesAt + " >/dev/null";
-    return std::system(command.c_str()) == 0;
+    return run_command(std::string(CAPTURE_BINARY) + " " + extra + " --data " + CAPTURE_DATA_DIR + " --out " + out +
+                       " --frames-at " + kFramesAt + " >/dev/null", 800) == 0;
 }
 
 TEST(EsFrames, EverySectionLooksAsInOpenGl)
@@ -37,5 +36,5 @@ TEST(EsFrames, EverySectionLooksAsInOpenGl)
         std::printf("%s: %d of %d pixels (%.3f%%) over 24 levels\n", frame, over, w1 * h1, 100.0 * over / (w1 * h1));
         EXPECT_LE(over, w1 * h1 / 200);
     }
-    std::system(("rm -rf " + dir).c_str());
+    run_command("rm -rf " + dir);
 }
