@@ -18,17 +18,23 @@ static float alpha_reference_set[4];
 
 enum : GLuint { kPosition = 0, kColor = 1, kTexcoord = 2 };
 
+// Untextured programs pass no texture coordinates on: every varying costs
+// the rasteriser work for each triangle.
 static const char kVertexShader[] = R"(
 attribute vec4 position;
 attribute vec4 color;
 attribute vec2 texcoord;
 varying vec4 v_color;
+#if TEXTURING
 varying vec2 v_texcoord;
+#endif
 void main()
 {
     gl_Position = position;
     v_color = color;
+#if TEXTURING
     v_texcoord = texcoord;
+#endif
 }
 )";
 
@@ -43,7 +49,9 @@ precision mediump float;
 uniform sampler2D picture;
 uniform float alpha_reference;
 varying vec4 v_color;
+#if TEXTURING
 varying vec2 v_texcoord;
+#endif
 void main()
 {
     vec4 c = v_color;
@@ -78,7 +86,7 @@ static bool build_program(int index, std::string* error)
 {
     const std::string prefix = std::string("#define TEXTURING ") + ((index & 1) ? "1" : "0") +
                                "\n#define ALPHA_TEST " + ((index & 2) ? "1" : "0") + "\n";
-    const GLuint vertex = compile(GL_VERTEX_SHADER, "", kVertexShader, error);
+    const GLuint vertex = compile(GL_VERTEX_SHADER, prefix.c_str(), kVertexShader, error);
     const GLuint fragment = compile(GL_FRAGMENT_SHADER, prefix.c_str(), kFragmentShader, error);
     if (!vertex || !fragment) return false;
     const GLuint program = es.CreateProgram();
@@ -111,7 +119,15 @@ bool init_batch(std::string* error)
     es.GenBuffers(2, buffers);
     es.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
     es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
-    // The buffers stay bound and the attributes stay pointed into them.
+    // The buffers stay bound and the attributes stay pointed into them. They
+    // are sized once for a full batch, so a flush only copies into them:
+    // allocating megabytes at each flush cost more than the copy. A batch
+    // has at most three indices a vertex (a polygon of n vertices has n - 2
+    // triangles; a quad or a line has 6 indices for 4 vertices).
+    es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kMaxBatchVertices * sizeof(BatchVertex)), nullptr,
+                  GL_DYNAMIC_DRAW);
+    es.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(3 * kMaxBatchVertices * sizeof(uint16_t)),
+                  nullptr, GL_DYNAMIC_DRAW);
     const auto stride = static_cast<GLsizei>(sizeof(BatchVertex));
     es.VertexAttribPointer(kPosition, 4, GL_FLOAT, GL_FALSE, stride,
                            reinterpret_cast<const void*>(offsetof(BatchVertex, position)));
@@ -157,10 +173,9 @@ void flush_batch()
         es.Uniform1f(alpha_reference_location[index], layer.draw.alpha_reference);
         alpha_reference_set[index] = layer.draw.alpha_reference;
     }
-    es.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(BatchVertex)), batch.data(),
-                  GL_STREAM_DRAW);
-    es.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)),
-                  indices.data(), GL_STREAM_DRAW);
+    es.BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(batch.size() * sizeof(BatchVertex)), batch.data());
+    es.BufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(indices.size() * sizeof(uint16_t)),
+                     indices.data());
     es.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_SHORT, nullptr);
     batch.clear();
     indices.clear();

@@ -9,7 +9,7 @@ static const struct {
     const char* name;
 } kSlots[] = {
     ES_SLOT(ActiveTexture), ES_SLOT(AttachShader), ES_SLOT(BindAttribLocation), ES_SLOT(BindBuffer),
-    ES_SLOT(BindTexture), ES_SLOT(BlendFunc), ES_SLOT(BufferData), ES_SLOT(Clear), ES_SLOT(ClearColor),
+    ES_SLOT(BindTexture), ES_SLOT(BlendFunc), ES_SLOT(BufferData), ES_SLOT(BufferSubData), ES_SLOT(Clear), ES_SLOT(ClearColor),
     ES_SLOT(CompileShader), ES_SLOT(CreateProgram), ES_SLOT(CreateShader), ES_SLOT(CullFace),
     ES_SLOT(DepthFunc), ES_SLOT(DepthRangef), ES_SLOT(Disable), ES_SLOT(DrawElements), ES_SLOT(Enable),
     ES_SLOT(EnableVertexAttribArray), ES_SLOT(Finish), ES_SLOT(FrontFace), ES_SLOT(GenBuffers),

@@ -15,6 +15,7 @@ struct EsFunctions {
     void (*BindTexture)(GLenum, GLuint);
     void (*BlendFunc)(GLenum, GLenum);
     void (*BufferData)(GLenum, GLsizeiptr, const void*, GLenum);
+    void (*BufferSubData)(GLenum, GLintptr, GLsizeiptr, const void*);
     void (*Clear)(GLbitfield);
     void (*ClearColor)(GLfloat, GLfloat, GLfloat, GLfloat);
     void (*CompileShader)(GLuint);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <initializer_list>
 
 static GLuint checker_texture;  // RGB, 16 x 16, a gradient with a checker on it
 static GLuint disc_texture;     // RGBA, 32 x 32, white, alpha falling off outward
@@ -90,6 +91,20 @@ static void quad(float x0, float y0, float x1, float y1, float z = 0)
     glEnd();
 }
 
+static void coloured_quad(float r, float g, float b, float x0, float y0, float x1, float y1, float z = 0)
+{
+    glColor3f(r, g, b);
+    quad(x0, y0, x1, y1, z);
+}
+
+// One primitive of plain vertices, three numbers each.
+static void shape(GLenum mode, std::initializer_list<float> xyz)
+{
+    glBegin(mode);
+    for (const float* v = xyz.begin(); v + 2 < xyz.end(); v += 3) glVertex3fv(v);
+    glEnd();
+}
+
 // Nested pushes on both stacks; every quad is drawn at another depth of them.
 static void matrix_stacks(std::vector<float>* values)
 {
@@ -101,12 +116,10 @@ static void matrix_stacks(std::vector<float>* values)
     glPushMatrix();
     glScalef(0.5f, 1.5f, 1);
     glTranslatef(1.6f, -0.6f, 0);
-    glColor3f(0, 1, 0);
-    quad(-0.3f, -0.3f, 0.3f, 0.3f);
+    coloured_quad(0, 1, 0, -0.3f, -0.3f, 0.3f, 0.3f);
     glPopMatrix();
     glTranslatef(0.2f, -0.9f, 0);
-    glColor3f(0, 0, 1);
-    quad(-0.2f, -0.2f, 0.2f, 0.2f);
+    coloured_quad(0, 0, 1, -0.2f, -0.2f, 0.2f, 0.2f);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -115,8 +128,7 @@ static void matrix_stacks(std::vector<float>* values)
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glRotatef(-40, 0.3f, 1, 0.2f);
-    glColor3f(1, 1, 0);
-    quad(0.2f, -0.5f, 0.9f, 0.1f);
+    coloured_quad(1, 1, 0, 0.2f, -0.5f, 0.9f, 0.1f);
     values->resize(32);
     glGetFloatv(GL_MODELVIEW_MATRIX, values->data());
     GLdouble projection[16];
@@ -126,8 +138,7 @@ static void matrix_stacks(std::vector<float>* values)
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glColor3f(0, 1, 1);
-    quad(0.7f, 0.5f, 1.2f, 0.9f);
+    coloured_quad(0, 1, 1, 0.7f, 0.5f, 1.2f, 0.9f);
 }
 
 // The two blendings the demo uses, over a textured background.
@@ -135,24 +146,21 @@ static void blend_factors(std::vector<float>*)
 {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, checker_texture);
-    glColor3f(0.5f, 0.5f, 0.5f);
-    quad(-1.33f, -1, 1.33f, 1);
+    coloured_quad(0.5f, 0.5f, 0.5f, -1.33f, -1, 1.33f, 1);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glColor4f(0.9f, 0.6f, 0.3f, 0.5f);
     quad(-1, -0.8f, 0.4f, 0.6f);
     glDisable(GL_TEXTURE_2D);
     glBlendFunc(GL_ONE, GL_ONE);
-    glColor3f(0.1f, 0.3f, 0.2f);
-    quad(-0.2f, -0.5f, 1.1f, 0.8f);
+    coloured_quad(0.1f, 0.3f, 0.2f, -0.2f, -0.5f, 1.1f, 0.8f);
     glDisable(GL_BLEND);
 }
 
 // Alpha test on the disc's falling alpha, times the colour's alpha.
 static void alpha_test(std::vector<float>*)
 {
-    glColor3f(0, 0, 1);
-    quad(-1.33f, -1, 1.33f, 1);
+    coloured_quad(0, 0, 1, -1.33f, -1, 1.33f, 1);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, disc_texture);
     glEnable(GL_ALPHA_TEST);
@@ -232,10 +240,8 @@ static void culling(std::vector<float>*)
     for (const auto& row : rows) {
         glFrontFace(row.front);
         glCullFace(row.cull);
-        glColor3f(1, 0.5f, 0);
-        quad(-1.1f, row.y - 0.25f, -0.2f, row.y + 0.25f);   // counter-clockwise
-        glColor3f(0, 0.5f, 1);
-        quad(1.1f, row.y - 0.25f, 0.2f, row.y + 0.25f);     // clockwise
+        coloured_quad(1, 0.5f, 0, -1.1f, row.y - 0.25f, -0.2f, row.y + 0.25f);   // counter-clockwise
+        coloured_quad(0, 0.5f, 1, 1.1f, row.y - 0.25f, 0.2f, row.y + 0.25f);     // clockwise
     }
     glDisable(GL_CULL_FACE);
 }
@@ -245,16 +251,10 @@ static void culling(std::vector<float>*)
 static void wide_lines(std::vector<float>*)
 {
     glEnable(GL_DEPTH_TEST);
-    glColor3f(0.3f, 0.3f, 0.3f);
-    quad(-0.2f, -1, 1.33f, 1, -0.5f);
+    coloured_quad(0.3f, 0.3f, 0.3f, -0.2f, -1, 1.33f, 1, -0.5f);
     glLineWidth(2);
     glColor3f(1, 1, 0);
-    glBegin(GL_LINES);
-    glVertex3f(-1.2f, 0.8f, 0);
-    glVertex3f(1.2f, 0.6f, 0);
-    glVertex3f(-1.0f, -0.9f, 0);
-    glVertex3f(-0.8f, 0.7f, 0);
-    glEnd();
+    shape(GL_LINES, {-1.2f, 0.8f, 0, 1.2f, 0.6f, 0, -1.0f, -0.9f, 0, -0.8f, 0.7f, 0});
     glColor3f(0, 1, 1);
     glEnable(GL_CULL_FACE);
     glBegin(GL_LINE_STRIP);
@@ -280,26 +280,20 @@ static void state_between_draws(std::vector<float>*)
     glBindTexture(GL_TEXTURE_2D, disc_texture);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_GREATER, 0.4f);
-    glColor3f(1, 0, 0);
-    quad(-1.3f, -0.2f, -0.5f, 0.8f);
+    coloured_quad(1, 0, 0, -1.3f, -0.2f, -0.5f, 0.8f);
     glDisable(GL_ALPHA_TEST);
-    glColor3f(0, 1, 0);
-    quad(-0.5f, -0.2f, 0.3f, 0.8f);
+    coloured_quad(0, 1, 0, -0.5f, -0.2f, 0.3f, 0.8f);
     glBindTexture(GL_TEXTURE_2D, checker_texture);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glColor3f(0.5f, 0.5f, 1);
-    quad(-0.9f, -0.9f, 0.9f, 0.3f);
+    coloured_quad(0.5f, 0.5f, 1, -0.9f, -0.9f, 0.9f, 0.3f);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
-    glColor3f(0.8f, 0.8f, 0.8f);
-    quad(0.4f, -0.6f, 1.3f, 0.9f);
+    coloured_quad(0.8f, 0.8f, 0.8f, 0.4f, -0.6f, 1.3f, 0.9f);
     glEnable(GL_DEPTH_TEST);
-    glColor3f(0.2f, 0.2f, 0.9f);
-    quad(0.6f, -0.9f, 1.2f, 0.2f, -0.3f);
+    coloured_quad(0.2f, 0.2f, 0.9f, 0.6f, -0.9f, 1.2f, 0.2f, -0.3f);
     glDisable(GL_DEPTH_TEST);
-    glColor3f(0.9f, 0.1f, 0.1f);
-    quad(0.8f, -0.5f, 1.3f, 0.5f, -0.6f);  // depth test off again: drawn over
+    coloured_quad(0.9f, 0.1f, 0.1f, 0.8f, -0.5f, 1.3f, 0.5f, -0.6f);  // depth test off again: drawn over
 }
 
 // Depth marks at depth 0 that later draws can't pass, a cleared depth
@@ -308,16 +302,12 @@ static void depth(std::vector<float>*)
 {
     glEnable(GL_DEPTH_TEST);
     glDepthRange(0, 0);
-    glColor3f(1, 1, 1);
-    quad(-1.2f, -0.9f, -0.2f, 0.9f);
+    coloured_quad(1, 1, 1, -1.2f, -0.9f, -0.2f, 0.9f);
     glDepthRange(0, 1);
-    glColor3f(1, 0, 0);
-    quad(-1.0f, -0.5f, 0.5f, 0.5f, -0.5f);  // only beside the marks
+    coloured_quad(1, 0, 0, -1.0f, -0.5f, 0.5f, 0.5f, -0.5f);  // only beside the marks
     glClear(GL_DEPTH_BUFFER_BIT);
-    glColor3f(0, 0, 1);
-    quad(0.0f, -0.8f, 1.2f, 0.2f, -0.5f);
-    glColor3f(0, 1, 0);
-    quad(0.3f, -0.4f, 1.3f, 0.8f, -1.0f);  // farther: hidden where they overlap
+    coloured_quad(0, 0, 1, 0.0f, -0.8f, 1.2f, 0.2f, -0.5f);
+    coloured_quad(0, 1, 0, 0.3f, -0.4f, 1.3f, 0.8f, -1.0f);  // farther: hidden where they overlap
     glDisable(GL_DEPTH_TEST);
 }
 
@@ -351,12 +341,7 @@ static void primitives(std::vector<float>*)
     glVertex3f(-0.7f, 0.2f, 0);
     glEnd();
     glColor3f(0.9f, 0.7f, 0.2f);
-    glBegin(GL_QUADS);  // its corner 2 stands back from the others
-    glVertex3f(0.1f, -0.9f, 0);
-    glVertex3f(1.2f, -0.9f, 0);
-    glVertex3f(1.2f, 0.0f, -1.5f);
-    glVertex3f(0.1f, 0.0f, 0);
-    glEnd();
+    shape(GL_QUADS, {0.1f, -0.9f, 0, 1.2f, -0.9f, 0, 1.2f, 0.0f, -1.5f, 0.1f, 0.0f, 0});  // corner 2 stands back
 }
 
 // The closing zoom's small viewport, with a textured quad and lines in it.
@@ -365,18 +350,13 @@ static void viewport(std::vector<float>*)
     glViewport(20, 10, 64, 48);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, checker_texture);
-    glColor3f(1, 1, 1);
-    quad(-1.33f, -1, 1.33f, 1);
+    coloured_quad(1, 1, 1, -1.33f, -1, 1.33f, 1);
     glDisable(GL_TEXTURE_2D);
     glLineWidth(2);
     glColor3f(1, 0, 0);
-    glBegin(GL_LINES);
-    glVertex3f(-1.2f, -0.8f, 0);
-    glVertex3f(1.2f, 0.5f, 0);
-    glEnd();
+    shape(GL_LINES, {-1.2f, -0.8f, 0, 1.2f, 0.5f, 0});
     glViewport(0, 0, kCaseWidth, kCaseHeight);
-    glColor3f(0, 1, 0);
-    quad(0.9f, 0.6f, 1.3f, 0.95f);
+    coloured_quad(0, 1, 0, 0.9f, 0.6f, 1.3f, 0.95f);
 }
 
 // Texture coordinates past 1 repeat; the colour tints the picture.

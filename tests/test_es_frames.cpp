@@ -3,7 +3,6 @@
 // pixels of each frame may differ by more than 24 levels in a channel.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/picture_compare.h"
@@ -16,9 +15,8 @@ static const char kFramesAt[] = "150@1,450@2,606@0.8,800@2,1000@1,1150@2,1400@1,
 
 static bool capture(const std::string& out, const char* extra)
 {
-    const std::string command = std::string("timeout -k 5 800 ") + CAPTURE_BINARY + " " + extra + " --data " +
-                                CAPTURE_DATA_DIR + " --out " + out + " --frames-at " + kFramesAt + " >/dev/null";
-    return std::system(command.c_str()) == 0;
+    return run_command(std::string(CAPTURE_BINARY) + " " + extra + " --data " + CAPTURE_DATA_DIR + " --out " + out +
+                       " --frames-at " + kFramesAt + " >/dev/null", 800) == 0;
 }
 
 TEST(EsFrames, EverySectionLooksAsInOpenGl)

@@ -5,12 +5,12 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "fixed_function/fixed_function.h"
 #include "tests/fixed_function_cases.h"
 #include "tests/picture_compare.h"
+#include "tests/test_files.h"
 #include "tools/common/headless_gl.h"
 
 struct CaseResult {
@@ -21,8 +21,7 @@ struct CaseResult {
 static std::vector<CaseResult> reference_results()
 {
     const std::string path = testing::TempDir() + "fixed_function_reference.bin";
-    const std::string command = std::string("timeout -k 5 120 ") + REFERENCE_BINARY + " " + path;
-    if (std::system(command.c_str()) != 0) return {};
+    if (run_command(std::string(REFERENCE_BINARY) + " " + path, 120) != 0) return {};
     std::vector<CaseResult> results;
     FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) return {};

@@ -36,7 +36,7 @@ void wav_header(uint8_t header[kWavHeaderSize], int32_t rate, int32_t bits, uint
 // Writes the pending bytes as one block.
 static void flush_block(WavWriter* wav)
 {
-    if (wav->pending != 0 && std::fwrite(wav->block.data(), 1, wav->pending, wav->file) != wav->pending)
+    if (wav->pending != 0 && std::fwrite(wav->block.get(), 1, wav->pending, wav->file) != wav->pending)
         wav->failed = true;
     wav->pending = 0;
 }
@@ -44,9 +44,9 @@ static void flush_block(WavWriter* wav)
 // Room for at least `least` more bytes in the block.
 static uint8_t* block_room(WavWriter* wav, size_t least, size_t* room)
 {
-    if (wav->block.size() - wav->pending < least) flush_block(wav);
-    *room = wav->block.size() - wav->pending;
-    return wav->block.data() + wav->pending;
+    if (kWavBlockSize - wav->pending < least) flush_block(wav);
+    *room = kWavBlockSize - wav->pending;
+    return wav->block.get() + wav->pending;
 }
 
 bool wav_open(WavWriter* wav, const char* path, int32_t rate, int32_t bits)
@@ -59,8 +59,8 @@ bool wav_open(WavWriter* wav, const char* path, int32_t rate, int32_t bits)
     // The writer gathers whole blocks itself; stdio would cut them into
     // pieces of its own buffer size.
     std::setvbuf(wav->file, nullptr, _IONBF, 0);
-    wav->block.resize(kWavBlockSize);
-    wav_header(wav->block.data(), rate, bits, 0);
+    wav->block = std::make_unique_for_overwrite<uint8_t[]>(kWavBlockSize);  // no need to clear it
+    wav_header(wav->block.get(), rate, bits, 0);
     wav->pending = kWavHeaderSize;
     return true;
 }
@@ -106,6 +106,6 @@ bool wav_close(WavWriter* wav)
         wav->failed = true;
     if (std::fclose(wav->file) != 0) wav->failed = true;
     wav->file = nullptr;
-    wav->block = {};
+    wav->block.reset();
     return !wav->failed;
 }

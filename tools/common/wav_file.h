@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 constexpr size_t kWavHeaderSize = 44;
 // Bytes gathered before each write to the file: a 280 s render at 16 bits
@@ -12,13 +12,13 @@ constexpr size_t kWavHeaderSize = 44;
 constexpr size_t kWavBlockSize = 1 << 20;
 
 struct WavWriter {
-    FILE* file = nullptr;        // unbuffered: every write is one whole block
-    int32_t rate = 0;            // samples per second
-    int32_t bits = 16;           // 8 (unsigned samples) or 16 (signed little-endian)
-    uint64_t samples = 0;        // appended so far
-    bool failed = false;         // a write went wrong
-    std::vector<uint8_t> block;  // kWavBlockSize bytes; the first `pending` not yet written
-    size_t pending = 0;
+    FILE* file = nullptr;               // unbuffered: every write is one whole block
+    int32_t rate = 0;                   // samples per second
+    int32_t bits = 16;                  // 8 (unsigned samples) or 16 (signed little-endian)
+    uint64_t samples = 0;               // appended so far
+    bool failed = false;                // a write went wrong
+    std::unique_ptr<uint8_t[]> block;   // kWavBlockSize bytes, of which the first
+    size_t pending = 0;                 // `pending` are not written yet
 };
 
 // Creates the file with a header for no samples yet; false when it can't be
