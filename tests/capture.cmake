@@ -1,8 +1,9 @@
 # periodica-capture: its parts without OpenGL or the player; the whole tool
 # run on the generated data at a small size, against the player and audio
 # callback driven in the test itself; and --publish through Debian's ffmpeg.
-add_executable(test_capture_units ${CMAKE_CURRENT_SOURCE_DIR}/test_capture_units.cpp)
-target_link_libraries(test_capture_units PRIVATE capture_core GTest::gtest_main)
+add_executable(test_capture_units ${CMAKE_CURRENT_SOURCE_DIR}/test_capture_units.cpp
+               ${CMAKE_CURRENT_SOURCE_DIR}/picture_compare.cpp)
+target_link_libraries(test_capture_units PRIVATE capture_core PNG::PNG GTest::gtest_main)
 gtest_discover_tests(test_capture_units)
 
 # Suites that run the tool on the generated data.
@@ -16,3 +17,4 @@ function(capture_tool_test name)
 endfunction()
 capture_tool_test(test_capture_run app)
 capture_tool_test(test_capture_publish capture_core)
+target_sources(test_capture_publish PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/picture_compare.cpp)

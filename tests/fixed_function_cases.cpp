@@ -36,10 +36,9 @@ void make_case_textures()
         {checker_texture, GL_RGB, 16, checker}, {disc_texture, GL_RGBA, 32, disc}};
     for (const auto& u : uploads) {
         glBindTexture(GL_TEXTURE_2D, u.name);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) glTexParameteri(GL_TEXTURE_2D, wrap, GL_REPEAT);
+        for (GLenum filter : {GL_TEXTURE_MAG_FILTER, GL_TEXTURE_MIN_FILTER})
+            glTexParameteri(GL_TEXTURE_2D, filter, GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(u.format), u.size, u.size, 0, u.format, GL_UNSIGNED_BYTE,
                      u.pixels);
     }
@@ -73,8 +72,6 @@ static void reset_state()
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(0, 0, -3);
     glColor4f(1, 1, 1, 1);
-    const GLfloat up[3] = {0, 0, 1};
-    glNormal3fv(up);
 }
 
 static void quad(float x0, float y0, float x1, float y1, float z = 0)
@@ -190,20 +187,20 @@ static void lighting(std::vector<float>*)
     glEnable(GL_LIGHT1);
     glEnable(GL_LIGHTING);
     glEnable(GL_DEPTH_TEST);
-    static const GLfloat normals[6][3] = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    // Per face its normal, then its corners on the box -1..1 (scaled to 0.4).
+    static const float kBox[6][5][3] = {
+        {{0, 0, 1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},
+        {{0, 0, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}},
+        {{1, 0, 0}, {1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}},
+        {{-1, 0, 0}, {-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}},
+        {{0, 1, 0}, {-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}},
+        {{0, -1, 0}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}};
     GLfloat faces[24][6];  // normal, position
-    for (int f = 0; f < 6; ++f) {
-        const GLfloat* n = normals[f];
-        // Two axes across the face, so the corners go round it.
-        const GLfloat u[3] = {n[1] != 0 || n[2] != 0 ? 1.0f : 0.0f, n[0] != 0 ? 1.0f : 0.0f, 0};
-        const GLfloat v[3] = {n[1] * u[2] - n[2] * u[1], n[2] * u[0] - n[0] * u[2], n[0] * u[1] - n[1] * u[0]};
-        static const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-        for (int c = 0; c < 4; ++c)
-            for (int a = 0; a < 3; ++a) {
-                faces[f * 4 + c][a] = n[a];
-                faces[f * 4 + c][3 + a] = 0.4f * (n[a] + corners[c][0] * u[a] + corners[c][1] * v[a]);
-            }
-    }
+    for (int k = 0; k < 24; ++k)
+        for (int a = 0; a < 3; ++a) {
+            faces[k][a] = kBox[k / 4][0][a];
+            faces[k][3 + a] = 0.4f * kBox[k / 4][1 + k % 4][a];
+        }
     glPushMatrix();
     glTranslatef(-0.7f, 0, 0);
     glRotatef(35, 1, 0, 0);
@@ -262,7 +259,8 @@ static void wide_lines(std::vector<float>*)
         glVertex3f(-1.1f + 0.28f * k, -0.3f + 0.4f * std::sin(k * 0.9f), (k % 3 == 0) ? -1.0f : 0.0f);
     glEnd();
     glDisable(GL_CULL_FACE);
-    static const GLfloat square[4][3] = {{0.2f, -0.8f, -0.3f}, {0.9f, -0.7f, -0.3f}, {0.8f, 0, -0.3f}, {0.1f, -0.1f, -0.3f}};
+    static const GLfloat square[4][3] = {{0.2f, -0.8f, -0.3f}, {0.9f, -0.7f, -0.3f},
+                                         {0.8f, 0, -0.3f}, {0.1f, -0.1f, -0.3f}};
     static const GLuint edges[8] = {0, 1, 1, 2, 2, 3, 3, 0};
     glColor3f(1, 0, 1);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -392,6 +390,7 @@ void run_case(int k, std::vector<uint8_t>* rgba, std::vector<float>* values)
     reset_state();
     values->clear();
     kFixedFunctionCases[k].draw(values);
+    values->resize(kCaseValues);
     rgba->resize(static_cast<size_t>(kCaseWidth) * kCaseHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, kCaseWidth, kCaseHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());

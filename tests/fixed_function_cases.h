@@ -19,6 +19,7 @@ extern const int kFixedFunctionCaseCount;
 
 // Makes the cases' textures; once per context, before any case.
 void make_case_textures();
-// Draws case k from the default state and returns its picture (RGBA, bottom
-// row first) and numbers.
+// Draws case k from the default state into values (kCaseValues numbers,
+// zero past those it read) and rgba (its picture, bottom row first).
+constexpr int kCaseValues = 32;
 void run_case(int k, std::vector<uint8_t>* rgba, std::vector<float>* values);

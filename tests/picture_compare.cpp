@@ -27,3 +27,12 @@ std::vector<uint8_t> read_png_rgba(const std::string& path, int* width, int* hei
     *height = static_cast<int>(image.height);
     return pixels;
 }
+
+double share_over_24_levels(const std::string& path, const std::string& reference_path)
+{
+    int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+    const auto picture = read_png_rgba(path, &w1, &h1);
+    const auto reference = read_png_rgba(reference_path, &w2, &h2);
+    if (picture.empty() || reference.empty() || w1 != w2 || h1 != h2) return 1;
+    return static_cast<double>(pixels_over(picture, reference, 24)) / (w1 * h1);
+}

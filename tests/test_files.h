@@ -93,7 +93,7 @@ inline int run_command(const std::string& command, double limit_seconds = 600)
         if (lost || std::chrono::steady_clock::now() >= deadline) {
             end_process_group(pid);
             if (lost) ADD_FAILURE() << "lost track of: " << command;
-            if (!lost) ADD_FAILURE() << "timed out after " << limit_seconds << " s, its process group killed: " << command;
+            if (!lost) ADD_FAILURE() << "timed out after " << limit_seconds << " s, group killed: " << command;
             return -1;
         }
         std::this_thread::sleep_for(pause);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "fixed_function/fixed_function.h"
@@ -13,38 +14,17 @@
 #include "tests/test_files.h"
 #include "tools/common/headless_gl.h"
 
-struct CaseResult {
-    std::vector<float> values;
-    std::vector<uint8_t> rgba;
-};
-
-static std::vector<CaseResult> reference_results()
-{
-    const std::string path = testing::TempDir() + "fixed_function_reference.bin";
-    if (run_command(std::string(REFERENCE_BINARY) + " " + path, 120) != 0) return {};
-    std::vector<CaseResult> results;
-    FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return {};
-    for (int k = 0; k < kFixedFunctionCaseCount; ++k) {
-        CaseResult r;
-        uint32_t count = 0;
-        if (std::fread(&count, sizeof count, 1, in) != 1 || count > 1024) break;
-        r.values.resize(count);
-        r.rgba.resize(static_cast<size_t>(kCaseWidth) * kCaseHeight * 4);
-        if (std::fread(r.values.data(), sizeof(float), count, in) != count ||
-            std::fread(r.rgba.data(), 1, r.rgba.size(), in) != r.rgba.size())
-            break;
-        results.push_back(r);
-    }
-    std::fclose(in);
-    std::remove(path.c_str());
-    return results;
-}
+// Each case's record in the reference program's file: numbers, then picture.
+constexpr size_t kPictureBytes = size_t{kCaseWidth} * kCaseHeight * 4;
+constexpr size_t kRecordBytes = kCaseValues * sizeof(float) + kPictureBytes;
 
 TEST(FixedFunction, EveryCaseLooksAsInOpenGl)
 {
-    const std::vector<CaseResult> reference = reference_results();
-    ASSERT_EQ(reference.size(), static_cast<size_t>(kFixedFunctionCaseCount)) << "the reference program failed";
+    const std::string path = testing::TempDir() + "fixed_function_reference.bin";
+    ASSERT_EQ(run_command(std::string(REFERENCE_BINARY) + " " + path, 120), 0);
+    const std::vector<uint8_t> reference = read_file(path);
+    std::remove(path.c_str());
+    ASSERT_EQ(reference.size(), kRecordBytes * kFixedFunctionCaseCount);
     std::string error;
     ASSERT_TRUE(make_headless_context(kCaseWidth, kCaseHeight, &error, HeadlessApi::es2)) << error;
     ASSERT_TRUE(fixed_function_init(headless_gl_function, &error)) << error;
@@ -54,15 +34,16 @@ TEST(FixedFunction, EveryCaseLooksAsInOpenGl)
     constexpr int kEdgePixels = kCaseWidth * kCaseHeight / 200;
     for (int k = 0; k < kFixedFunctionCaseCount; ++k) {
         SCOPED_TRACE(kFixedFunctionCases[k].name);
-        CaseResult ours;
-        run_case(k, &ours.rgba, &ours.values);
+        std::vector<uint8_t> rgba;
+        std::vector<float> values, theirs(kCaseValues);
+        run_case(k, &rgba, &values);
+        const uint8_t* record = reference.data() + k * kRecordBytes;
+        std::memcpy(theirs.data(), record, kCaseValues * sizeof(float));
         int lit = 0;
-        for (size_t p = 0; p < ours.rgba.size(); p += 4) lit += ours.rgba[p] + ours.rgba[p + 1] + ours.rgba[p + 2] > 0;
+        for (size_t p = 0; p < rgba.size(); p += 4) lit += rgba[p] + rgba[p + 1] + rgba[p + 2] > 0;
         EXPECT_GT(lit, kCaseWidth * kCaseHeight / 10) << "the case draws too little to show anything";
-        EXPECT_LE(pixels_over(ours.rgba, reference[k].rgba, 24), kEdgePixels);
-        ASSERT_EQ(ours.values.size(), reference[k].values.size());
-        for (size_t v = 0; v < ours.values.size(); ++v)
-            EXPECT_NEAR(ours.values[v], reference[k].values[v], 1e-5 * (1 + std::fabs(reference[k].values[v])))
-                << "number " << v;
+        EXPECT_LE(pixels_over(rgba, {record + kCaseValues * sizeof(float), record + kRecordBytes}, 24), kEdgePixels);
+        for (int v = 0; v < kCaseValues; ++v)
+            EXPECT_NEAR(values[v], theirs[v], 1e-5 * (1 + std::fabs(theirs[v]))) << "number " << v;
     }
 }

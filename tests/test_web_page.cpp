@@ -20,16 +20,6 @@ static std::string page_url(const std::string& query)
     return std::string("file://") + WEB_PAGE + "?" + query;
 }
 
-// Share of the pixels where some channel differs by more than 24 levels;
-// 1 when a picture is missing or the sizes differ.
-static double share_over_24_levels(const std::string& path, const std::string& reference_path)
-{
-    int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
-    const auto picture = read_png_rgba(path, &w1, &h1);
-    const auto reference = read_png_rgba(reference_path, &w2, &h2);
-    if (picture.empty() || reference.empty() || w1 != w2 || h1 != h2) return 1;
-    return static_cast<double>(pixels_over(picture, reference, 24)) / (w1 * h1);
-}
 
 TEST(WebPage, SingleFramesLookAsTheCapturesInChromiumAndFirefox)
 {
@@ -72,7 +62,7 @@ static std::vector<double> order_starts(int orders)
     install_offline_device(2, kTicksPerSecond, pt_tick);
     if (module.empty() || !pt_load(module.data(), module.size())) return {};
     ticks_reset();
-    pt_tick_observer = [](const TickReport& report) { ticks_record(report.order_pos, report.row, report.pattern_loop); };
+    pt_tick_observer = [](const TickReport& r) { ticks_record(r.order_pos, r.row, r.pattern_loop); };
     for (int tick = 0; tick < orders * 64 * 32; ++tick) pt_tick();
     std::vector<double> starts;
     for (int order = 0; order < orders; ++order)
