@@ -65,21 +65,29 @@ void main()
 }
 )";
 
+// True when a shader compiled or a program linked; otherwise what, followed
+// by the driver's log, in error.
+static bool succeeded(GLuint object, GLenum status, void (*get)(GLuint, GLenum, GLint*),
+                      void (*get_log)(GLuint, GLsizei, GLsizei*, GLchar*), const char* what, std::string* error)
+{
+    GLint ok = 0;
+    get(object, status, &ok);
+    if (ok) return true;
+    char log[512] = "";
+    get_log(object, sizeof log, nullptr, log);
+    *error = std::string(what) + log;
+    return false;
+}
+
 static GLuint compile(GLenum type, const char* prefix, const char* source, std::string* error)
 {
     const GLuint shader = es.CreateShader(type);
     const GLchar* parts[2] = {prefix, source};
     es.ShaderSource(shader, 2, parts, nullptr);
     es.CompileShader(shader);
-    GLint ok = 0;
-    es.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[512] = "";
-        es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-        *error = std::string("the layer's shader does not compile: ") + log;
-        return 0;
-    }
-    return shader;
+    const bool compiled = succeeded(shader, GL_COMPILE_STATUS, es.GetShaderiv, es.GetShaderInfoLog,
+                                    "the layer's shader does not compile: ", error);
+    return compiled ? shader : 0;
 }
 
 static bool build_program(int index, std::string* error)
@@ -96,14 +104,9 @@ static bool build_program(int index, std::string* error)
     es.BindAttribLocation(program, kColor, "color");
     es.BindAttribLocation(program, kTexcoord, "texcoord");
     es.LinkProgram(program);
-    GLint ok = 0;
-    es.GetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[512] = "";
-        es.GetProgramInfoLog(program, sizeof log, nullptr, log);
-        *error = std::string("the layer's shaders do not link: ") + log;
+    if (!succeeded(program, GL_LINK_STATUS, es.GetProgramiv, es.GetProgramInfoLog,
+                   "the layer's shaders do not link: ", error))
         return false;
-    }
     programs[index] = program;
     alpha_reference_location[index] = es.GetUniformLocation(program, "alpha_reference");
     alpha_reference_set[index] = -1;  // no reference is -1, so the first use sets it
