@@ -13,11 +13,20 @@ if(PERIODICA_WEB_PAGE)
     FIREFOX_FRAME="${CMAKE_CURRENT_SOURCE_DIR}/web_firefox_frame.sh"
     CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
   add_dependencies(test_web_page periodica-capture pictures soundtrack)
+  add_executable(test_web_sound test_web_sound.cpp)
+  target_link_libraries(test_web_sound PRIVATE player sound GTest::gtest_main)
+  target_compile_definitions(test_web_sound PRIVATE
+    WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}"
+    WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py"
+    MODRENDER_BINARY="$<TARGET_FILE:modrender>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+  add_dependencies(test_web_sound modrender soundtrack)
   # Named as whole-program runs: the real page in real browsers.
   add_test(NAME whole_program_web_frames COMMAND test_web_page --gtest_filter=WebPage.SingleFrames*)
   add_test(NAME whole_program_web_realtime COMMAND test_web_page --gtest_filter=WebPage.TheShowRuns*)
-  set_tests_properties(whole_program_web_frames whole_program_web_realtime PROPERTIES TIMEOUT 1500)
-  # Alone, so the pace it checks is the page's, not that of a machine busy
-  # with other tests.
-  set_tests_properties(whole_program_web_realtime PROPERTIES RUN_SERIAL TRUE)
+  add_test(NAME whole_program_web_sound COMMAND test_web_sound)
+  set_tests_properties(whole_program_web_frames whole_program_web_realtime whole_program_web_sound
+    PROPERTIES TIMEOUT 1500)
+  # Alone, so the pace and the sync they check are the page's, not those of
+  # a machine busy with other tests.
+  set_tests_properties(whole_program_web_realtime whole_program_web_sound PROPERTIES RUN_SERIAL TRUE)
 endif()

@@ -2,10 +2,16 @@
 """Opens a page in headless Chromium for some seconds of real time, prints
 what its console said and saves a screenshot of it.
 
-usage: web_console.py CHROMIUM URL SECONDS SCREENSHOT.png [AT=SCRIPT ...]
+usage: web_console.py [--autoplay] CHROMIUM URL SECONDS SCREENSHOT.png [ACTION ...]
 
-Each AT=SCRIPT runs the JavaScript SCRIPT in the page AT seconds after it
-was opened, as if a person's gesture did it (so it may start sound).
+Each action happens AT seconds after the page was opened:
+  AT=SCRIPT        runs the JavaScript SCRIPT in the page, as if a person's
+                   gesture did it (so it may start sound)
+  AT>FILE=SCRIPT   the same, awaiting its result and writing it (a string)
+                   to FILE
+  AT=@hide         puts another tab in front of the page
+  AT=@show         brings the page to the front again
+--autoplay lets the page start sound without a gesture.
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -30,7 +36,7 @@ QUIET = ['--headless=new', '--no-sandbox', '--disable-background-networking', '-
 
 
 class Browser:
-    def __init__(self, chromium, profile):
+    def __init__(self, chromium, profile, flags):
         to_r, self.to_w = os.pipe()
         self.from_r, from_w = os.pipe()
         # Out of the way of 3 and 4 before they are put there in the child.
@@ -40,7 +46,7 @@ class Browser:
             os.dup2(to_r, 3)
             os.dup2(from_w, 4)
 
-        self.process = subprocess.Popen([chromium] + QUIET + ['--remote-debugging-pipe', '--user-data-dir=' + profile,
+        self.process = subprocess.Popen([chromium] + QUIET + flags + ['--remote-debugging-pipe', '--user-data-dir=' + profile,
                                                               'about:blank'],
                                         pass_fds=(3, 4), preexec_fn=pipe_fds, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -95,13 +101,42 @@ class Browser:
         return self.pump(time.monotonic() + seconds, self.send(method, params, session))
 
 
+def parse_action(text):
+    """(seconds, file or None, script) of AT=SCRIPT or AT>FILE=SCRIPT."""
+    at, script = text.split('=', 1)
+    at, _, file = at.partition('>')
+    return float(at), file or None, script
+
+
+def act(browser, session, target, file, script):
+    if script == '@hide':
+        other = browser.call('Target.createTarget', {'url': 'about:blank'})['targetId']
+        browser.call('Target.activateTarget', {'targetId': other})
+    elif script == '@show':
+        browser.call('Target.activateTarget', {'targetId': target})
+    else:
+        reply = browser.call('Runtime.evaluate', {'expression': script, 'userGesture': True,
+                                                  'awaitPromise': file is not None, 'returnByValue': True},
+                             session)
+        if file is not None:
+            if 'exceptionDetails' in reply:
+                raise RuntimeError('the script for ' + file + ' failed: ' + str(reply['exceptionDetails']))
+            with open(file, 'w') as out:
+                out.write(str(reply.get('result', {}).get('value', '')))
+
+
 def main():
-    if len(sys.argv) < 5 or not all('=' in action for action in sys.argv[5:]):
+    arguments = sys.argv[1:]
+    flags = []
+    if arguments and arguments[0] == '--autoplay':
+        flags.append('--autoplay-policy=no-user-gesture-required')
+        arguments = arguments[1:]
+    if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):
         sys.exit(__doc__.strip().splitlines()[3])
-    chromium, url, seconds, screenshot = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
-    actions = sorted((float(at), script) for at, script in (a.split('=', 1) for a in sys.argv[5:]))
+    chromium, url, seconds, screenshot = arguments[0], arguments[1], float(arguments[2]), arguments[3]
+    actions = sorted((parse_action(a) for a in arguments[4:]), key=lambda action: action[0])
     profile = tempfile.mkdtemp(prefix='periodica-chromium-')
-    browser = Browser(chromium, profile)
+    browser = Browser(chromium, profile, flags)
     try:
         target = browser.call('Target.createTarget', {'url': 'about:blank'})['targetId']
         session = browser.call('Target.attachToTarget', {'targetId': target, 'flatten': True})['sessionId']
@@ -111,9 +146,9 @@ def main():
                      {'width': 1024, 'height': 768, 'deviceScaleFactor': 1, 'mobile': False}, session)
         opened = time.monotonic()
         browser.call('Page.navigate', {'url': url}, session)
-        for at, script in actions:
+        for at, file, script in actions:
             browser.pump(opened + at)
-            browser.call('Runtime.evaluate', {'expression': script, 'userGesture': True}, session)
+            act(browser, session, target, file, script)
         browser.pump(opened + seconds)
         shot = browser.call('Page.captureScreenshot', {'format': 'png'}, session)
         with open(screenshot, 'wb') as file:

@@ -1,19 +1,39 @@
-# Puts the program's script (SCRIPT) into the page (PAGE) in place of the
-# line <!-- program -->, writing OUT. Fails when the script holds text that
-# would end or confuse the <script> element it goes into.
-file(READ "${SCRIPT}" script)
-foreach(bad "</script" "<!--")
-  string(FIND "${script}" "${bad}" at)
-  if(NOT at EQUAL -1)
-    message(FATAL_ERROR "make_page: ${SCRIPT} contains '${bad}', which can't go inside a <script> element")
+# Makes the page (OUT) from PAGE, putting in place of its marker lines:
+#   <!-- program -->       the program's script (SCRIPT)
+#   <!-- sound -->         the page's sound script (SOUND_SCRIPT)
+#   <!-- sound worklet --> the worklet's source (WORKLET) as text, and the
+#                          audio module (AUDIO_MODULE) as hexadecimal text
+# Fails when a marker is missing or a script holds text that would end or
+# confuse the <script> element it goes into.
+function(script_text path out)
+  file(READ "${path}" text)
+  foreach(bad "</script" "<!--")
+    string(FIND "${text}" "${bad}" at)
+    if(NOT at EQUAL -1)
+      message(FATAL_ERROR "make_page: ${path} contains '${bad}', which can't go inside a <script> element")
+    endif()
+  endforeach()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(put_in marker text)
+  string(FIND "${page}" "${marker}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "make_page: ${PAGE} has no ${marker} line")
   endif()
-endforeach()
+  string(REPLACE "${marker}" "${text}" page "${page}")
+  set(page "${page}" PARENT_SCOPE)
+endfunction()
+
 file(READ "${PAGE}" page)
-string(FIND "${page}" "<!-- program -->" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "make_page: ${PAGE} has no <!-- program --> line")
-endif()
-string(REPLACE "<!-- program -->" "<script>\n${script}</script>" page "${page}")
+script_text("${SCRIPT}" program)
+script_text("${SOUND_SCRIPT}" sound)
+script_text("${WORKLET}" worklet)
+file(READ "${AUDIO_MODULE}" audio_module HEX)
+put_in("<!-- program -->" "<script>\n${program}</script>")
+put_in("<!-- sound -->" "<script>\n${sound}</script>")
+put_in("<!-- sound worklet -->" "<script type=\"text/plain\" id=\"sound-worklet\">\n${worklet}</script>
+<script type=\"text/plain\" id=\"audio-module\">${audio_module}</script>")
 file(WRITE "${OUT}" "${page}")
 file(SIZE "${OUT}" size)
 math(EXPR kilobytes "${size} / 1024")

@@ -1,28 +1,43 @@
-// The live show in a browser: the desktop's start-up, frames and end, with
-// the frame loop on the browser's animation frames. The busy wait for the
-// first row becomes frames that draw nothing; the end hands the page back
-// its start screen instead of quitting.
+// The live show in a browser: the desktop's frames and end, with the frame
+// loop on the browser's animation frames. The sound is made on the
+// browser's audio thread (page_sound.js, audio_module.cpp); this thread only
+// draws, each frame at the song position and time heard when it is shown.
+// Where the browser gives no sound, the show plays silently from the timer,
+// as the desktop's silent device does. The end hands the page back its
+// start screen instead of quitting.
+#include <GL/gl.h>
 #include <SDL.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
+#include "app/clock.h"
 #include "app/shell.h"
+#include "app/startup.h"
 #include "fixed_function/fixed_function.h"
 #include "gfx/show_clock.h"
+#include "gfx/textures.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
+#include "web/heard_clock.h"
 #include "web/web.h"
 
-// A page opened with ?autoplay may be refused sound until a click; when the
-// browser's sound has not started this long after the start, the show plays
-// silently from the timer. After the Play button it starts at once.
+// The sound's context must run this soon after the start, or the browser
+// refused it (a page opened with ?autoplay may need a click first) and the
+// show plays silently. A context that runs gets longer for the worklet to
+// make its first sample.
 static constexpr double kSoundWaitMs = 1000;
+static constexpr double kWorkletWaitMs = 5000;
+// Position changes taken from the page per call.
+static constexpr int kChangesPerTake = 64;
 
 enum class Stage { waiting_for_sound, waiting_for_first_row, showing };
 static Stage stage = Stage::waiting_for_sound;
+static bool heard = false;  // the sound plays: frames follow what is heard
+static double frame_sample = -1;  // the sample heard when this frame is shown
 static double start_ms = 0;
 static int quit_count = 0;
 // The console line per order position: the order last reported, and the
@@ -31,40 +46,99 @@ static int32_t reported_order = -1;
 static int frames_since_report = 0;
 static double report_seconds = 0;
 
-// The sound device's browser side (SDL's Web Audio context), which SDL keeps
-// in its own JavaScript object.
-EM_JS(int, browser_sound_running, (), {
-    return typeof SDL != 'undefined' && SDL.audioContext && SDL.audioContext.state == 'running' ? 1 : 0;
+// The page's sound (page_sound.js), opened by the click that started the
+// show; absent where the browser offers no AudioWorklet.
+EM_JS(int, sound_offered, (), { return Module['sound'] ? 1 : 0; });
+EM_JS(void, start_sound, (const uint8_t* song, int size), {
+    Module['sound'].start(HEAPU8.slice(song, song + size).buffer);
 });
-// A refused resume stays pending until the context is closed, which then
-// rejects it: nothing to report, the show has gone silent already.
-EM_JS(void, resume_browser_sound, (), {
-    if (typeof SDL != 'undefined' && SDL.audioContext) SDL.audioContext.resume().catch(function() {});
+// 1 once the sound's first sample is made, -1 when it failed, else 0.
+EM_JS(int, sound_state, (), {
+    const sound = Module['sound'];
+    if (!sound || sound.state == 'failed') return -1;
+    return sound.state == 'playing' ? 1 : 0;
 });
-// Closes the context and drops SDL's page-wide listener, so nothing of this
-// run outlives it. A context still suspended may have a resume pending (SDL
-// resumes it on the page's next click), which closing would reject uncaught:
-// such a context is closed once it runs.
-EM_JS(void, release_browser_sound, (), {
-    if (typeof SDL == 'undefined') return;
-    window.removeEventListener('unload', SDL.receiveEvent);
-    var context = SDL.audioContext;
-    SDL.audioContext = null;
-    if (!context || context.state == 'closed') return;
-    if (context.state == 'suspended') context.resume().then(function() { context.close(); }, function() {});
-    else context.close();
+EM_JS(int, sound_running, (), { return Module['sound'].running() ? 1 : 0; });
+// Why the sound failed, into text (capacity bytes).
+EM_JS(void, copy_sound_failure, (char* text, int capacity), {
+    const sound = Module['sound'];
+    stringToUTF8(sound && sound.failure ? sound.failure : 'the sound did not start', text, capacity);
 });
+EM_JS(double, heard_sample, (double timestamp), { return Module['sound'].heardSample(timestamp); });
+EM_JS(double, samples_made, (), { return Module['sound'].made; });
+// Moves up to capacity (first sample, position) pairs into pairs; their count.
+EM_JS(int, take_position_changes, (int32_t* pairs, int capacity), {
+    const changes = Module['sound'].changes;
+    const count = Math.min(changes.length / 2, capacity);
+    HEAP32.set(changes.splice(0, count * 2), pairs >> 2);
+    return count;
+});
+EM_JS(void, note_frame, (int position, double sample), { Module['sound'].noteFrame(position, sample); });
+EM_JS(void, close_sound, (), { if (Module['sound']) Module['sound'].close(); });
 EM_JS(void, show_ended_on_page, (), {
     if (Module['onShowEnd']) Module['onShowEnd']();
 });
 
+// The desktop's start-up without its device menu: the page has no choice
+// of device. This thread's player has the silent device; it ticks only if
+// the show plays silently.
+static bool start_up_page_show()
+{
+    install_show_clock(kLiveClock);
+    load_textures();
+    if (!read_module_file(kModulePath)) return false;
+    if (sound_offered()) start_sound(module_buffer, static_cast<int>(kModuleBufferSize));
+    install_nosound_device();
+    sound_device.init();
+    sound_device.set_master_volume(64);
+    sound_device.start();
+    load_song_and_effects();
+    glClearColor(0, 0, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    return true;
+}
+
 static void play_silently()
 {
-    SDL_CloseAudio();
-    release_browser_sound();
-    sound_mode = 0;
-    install_nosound_device();
-    std::fputs("periodica: the browser did not start the sound; playing silently\n", stderr);
+    close_sound();
+    start_playback(kTicksPerSecond, pt_tick);
+}
+
+// Settles whether the show is heard or silent; false while it can't tell.
+static bool sound_settled()
+{
+    const int state = sound_offered() ? sound_state() : -1;
+    if (state == 1) {
+        heard_clock_reset();
+        install_show_clock(kHeardClock);
+        heard = true;
+        return true;
+    }
+    const double waited = emscripten_get_now() - start_ms;
+    if (state == 0 && waited < (sound_running() ? kWorkletWaitMs : kSoundWaitMs)) return false;
+    char reason[200] = "this browser offers no sound worklet";
+    if (state == 0)
+        std::snprintf(reason, sizeof reason, "%s", sound_running() ? "the sound worklet made nothing"
+                                                                   : "the browser did not start the sound");
+    else if (sound_offered())
+        copy_sound_failure(reason, sizeof reason);
+    std::fprintf(stderr, "periodica: %s; playing silently\n", reason);
+    play_silently();
+    return true;
+}
+
+// Brings the heard clock to the frame begun at timestamp; false when the
+// frame would be shown beyond the sound the page knows of (its reports are
+// still on their way), so it is better not drawn.
+static bool hear_frame(double timestamp)
+{
+    int32_t pairs[kChangesPerTake * 2];
+    for (int count; (count = take_position_changes(pairs, kChangesPerTake)) > 0;) {
+        for (int i = 0; i < count; ++i) heard_clock_add(pairs[2 * i], pairs[2 * i + 1]);
+    }
+    frame_sample = heard_sample(timestamp);
+    heard_clock_hear(frame_sample);
+    return frame_sample < samples_made();
 }
 
 static void report_position()
@@ -88,43 +162,41 @@ static void end_show()
 {
     emscripten_html5_remove_all_event_listeners();
     SDL_SetTimer(0, nullptr);
-    SDL_CloseAudio();
-    release_browser_sound();
+    close_sound();
     show_ended_on_page();
 }
 
 static EM_BOOL on_click(int, const EmscriptenMouseEvent*, void*)
 {
     ++quit_count;
+    close_sound();  // the sound ends with the click, not at the next frame
     return EM_FALSE;
 }
 
 // Takes the show one animation frame further: the sound started (or given
 // up for silence), the first row awaited, or a frame drawn.
-static void advance_show()
+static void advance_show(double timestamp)
 {
     if (stage == Stage::waiting_for_sound) {
-        if (sound_mode != 0 && !browser_sound_running()) {
-            if (emscripten_get_now() - start_ms < kSoundWaitMs) return;
-            play_silently();
-        }
-        start_playback(kTicksPerSecond, pt_tick);
+        if (!sound_settled()) return;
         stage = Stage::waiting_for_first_row;
     }
+    if (heard && !hear_frame(timestamp)) return;
     if (stage == Stage::waiting_for_first_row) {
         if (before_first_row()) return;
-        demo_time();  // fixes the clock's zero at the first frame
+        demo_time();  // fixes the live clock's zero at the first frame
         stage = Stage::showing;
     }
     if (draw_live_frame()) ++quit_count;
     fixed_function_flush();
+    if (heard) note_frame(song_position(), frame_sample);
     report_position();
 }
 
 // One animation frame; false ends the loop.
-static EM_BOOL animation_frame(double, void*)
+static EM_BOOL animation_frame(double timestamp, void*)
 {
-    if (quit_count == 0) advance_show();
+    if (quit_count == 0) advance_show(timestamp);
     if (quit_count == 0) return EM_TRUE;
     end_show();
     return EM_FALSE;
@@ -138,12 +210,11 @@ int start_web_show()
         return 1;
     }
     SDL_Init(SDL_INIT_TIMER);  // starts SDL's clock, which the live clock reads
-    if (!start_up_show()) {
+    start_ms = emscripten_get_now();
+    if (!start_up_page_show()) {
         report_failure("the module data/zentaro.mod is missing from the page");
         return 1;
     }
-    resume_browser_sound();
-    start_ms = emscripten_get_now();
     // Registered now, so the click that started the show does not end it.
     emscripten_set_mousedown_callback("#stage", nullptr, EM_FALSE, on_click);
     emscripten_request_animation_frame_loop(animation_frame, nullptr);

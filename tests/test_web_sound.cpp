@@ -1,0 +1,215 @@
+// The page's sound in headless Chromium: made by the AudioWorklet, equal to
+// modrender's sample by sample through main-thread stalls and a hidden tab,
+// with every frame drawing the song position heard when it is shown; and the
+// silent show where the worklet can't start.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "player/player.h"
+#include "sound/sound_device.h"
+#include "tests/test_files.h"
+
+static constexpr double kRate = 44100;
+static constexpr int64_t kSamplesPerTick = 882;
+
+static std::string page_url(const std::string& query)
+{
+    return std::string("file://") + WEB_PAGE + "?" + query;
+}
+
+static std::vector<uint8_t> from_base64(const std::string& text)
+{
+    std::vector<uint8_t> bytes;
+    uint32_t bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        const char* at = std::strchr(digits, c);
+        if (c == '=' || !at || c == '\0') continue;
+        bits = bits << 6 | static_cast<uint32_t>(at - digits);
+        if ((count += 6) >= 8) bytes.push_back(static_cast<uint8_t>(bits >> (count -= 8)));
+    }
+    return bytes;
+}
+
+// Where each song position starts, in samples from the sound's first, from
+// the player run offline on the module: tick n's sound starts at 882 n.
+struct PositionStart { int64_t sample; int32_t position; };
+static std::vector<PositionStart> offline_position_starts(double seconds)
+{
+    static std::vector<uint8_t> module;
+    module = read_file(std::string(CAPTURE_DATA_DIR) + "/zentaro.mod");
+    module.resize(300000);
+    install_offline_device(2, kTicksPerSecond, pt_tick);
+    if (!pt_load(module.data(), module.size())) return {};
+    std::vector<PositionStart> starts;
+    int32_t last = pt_song_position();
+    for (int64_t tick = 0; tick * kSamplesPerTick < seconds * kRate; ++tick) {
+        pt_tick();
+        if (pt_song_position() != last) starts.push_back({tick * kSamplesPerTick, last = pt_song_position()});
+    }
+    return starts;
+}
+
+static int32_t position_at(const std::vector<PositionStart>& starts, double sample)
+{
+    const auto after = std::upper_bound(starts.begin(), starts.end(), sample,
+                                        [](double s, const PositionStart& p) { return s < p.sample; });
+    return after == starts.begin() ? -37 : std::prev(after)->position;
+}
+
+// modrender's render of the module: 16-bit samples from the first on.
+static std::vector<int16_t> modrender_samples(const std::string& dir, double seconds)
+{
+    const std::string wav = dir + "/modrender.wav";
+    if (run_command(std::string(MODRENDER_BINARY) + " " + CAPTURE_DATA_DIR + "/zentaro.mod " + wav + " --seconds " +
+                    std::to_string(seconds) + " >/dev/null") != 0) return {};
+    const std::vector<uint8_t> bytes = read_file(wav);
+    std::vector<int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
+    std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+    return samples;
+}
+
+// What the page recorded (periodicaTest.dump()).
+struct Recording {
+    int64_t first = -1;                          // context frame of the first sample
+    std::vector<std::pair<int64_t, std::vector<float>>> sound;  // (context frame, floats)
+    struct Frame { double timestamp, shown; int32_t position; double heard, context_time, performance_time; };
+    std::vector<Frame> frames;
+};
+
+static Recording read_recording(const std::string& path)
+{
+    Recording recording;
+    std::istringstream lines(read_text(path));
+    for (std::string kind; lines >> kind;) {
+        if (kind == "first") {
+            lines >> recording.first;
+        } else if (kind == "sound") {
+            int64_t frame = 0;
+            std::string text;
+            lines >> frame >> text;
+            const std::vector<uint8_t> bytes = from_base64(text);
+            std::vector<float> floats(bytes.size() / 4);
+            std::memcpy(floats.data(), bytes.data(), floats.size() * 4);
+            recording.sound.emplace_back(frame, std::move(floats));
+        } else if (kind == "frame") {
+            Recording::Frame f{};
+            lines >> f.timestamp >> f.shown >> f.position >> f.heard >> f.context_time >> f.performance_time;
+            recording.frames.push_back(f);
+        }
+    }
+    return recording;
+}
+
+// The sound the tap passed must be modrender's from its first sample, with
+// nothing missing, doubled or out of order: each float the 16-bit sample /
+// 32768. Returns how many samples were compared.
+static size_t expect_modrenders_sound(const Recording& recording, const std::vector<int16_t>& reference)
+{
+    size_t at = 0;
+    for (const auto& [frame, floats] : recording.sound) {
+        EXPECT_EQ(frame, recording.first + static_cast<int64_t>(at)) << "the sound is not one stretch at sample " << at;
+        if (frame != recording.first + static_cast<int64_t>(at)) return at;
+        for (size_t i = 0; i < floats.size() && at < reference.size(); ++i, ++at) {
+            if (floats[i] != reference[at] / 32768.0f) {
+                ADD_FAILURE() << "sample " << at << " is " << floats[i] * 32768 << ", modrender's " << reference[at];
+                return at;
+            }
+        }
+    }
+    return at;
+}
+
+TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_sound");
+    // 47 s of the show: the main thread blocked for 600 ms twice, then
+    // another tab in front for 10 s.
+    const std::string stall = "(function () { const t = performance.now(); while (performance.now() - t < 600); })()";
+    const CommandResult run = run_logged(
+        dir, std::string("python3 ") + WEB_CONSOLE + " --autoplay " + CHROMIUM + " '" + page_url("autoplay&test") +
+                 "' 48 " + dir + "/show.png '9=" + stall + "' '15=" + stall + "' 20=@hide 30=@show '47>" + dir +
+                 "/recording.txt=periodicaTest.dump()'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("playing silently"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("exception:"), std::string::npos) << run.out;
+    const Recording recording = read_recording(dir + "/recording.txt");
+    ASSERT_GE(recording.first, 0) << "the worklet never made a sample";
+
+    const std::vector<int16_t> reference = modrender_samples(dir, 50);
+    ASSERT_FALSE(reference.empty());
+    const size_t compared = expect_modrenders_sound(recording, reference);
+    std::printf("the worklet's sound equals modrender's for %zu samples (%.2f s)\n", compared, compared / kRate);
+    EXPECT_GE(compared, static_cast<size_t>(40 * kRate));
+
+    // Every frame draws the position heard when it is shown: the sample at
+    // the speaker then, by the browser's output clock, placed in the
+    // offline render's rows. A frame within a sample of a row's start may
+    // show either row.
+    const std::vector<PositionStart> starts = offline_position_starts(50);
+    ASSERT_FALSE(starts.empty());
+    int wrong = 0, gaps = 0;
+    std::vector<double> late_ms;
+    for (size_t i = 0; i < recording.frames.size(); ++i) {
+        const Recording::Frame& f = recording.frames[i];
+        EXPECT_TRUE(f.shown >= f.timestamp && f.shown <= f.timestamp + 40) << "frame at " << f.timestamp;
+        const double heard =
+            (f.context_time + (f.shown - f.performance_time) / 1000) * kRate - static_cast<double>(recording.first);
+        const bool near_a_start = position_at(starts, heard - 1) != position_at(starts, heard + 1);
+        if (!near_a_start && f.position != position_at(starts, heard) && ++wrong <= 5)
+            ADD_FAILURE() << "the frame at " << f.timestamp << " ms drew " << f.position << " but "
+                          << position_at(starts, heard) << " is heard (sample " << heard << ")";
+        if (i == 0) continue;
+        // After a stall or the hidden time, the first frame shows the heard
+        // position (checked above); otherwise how late is a new row drawn?
+        if (f.timestamp - recording.frames[i - 1].timestamp > 550) {
+            ++gaps;
+        } else if (f.position != recording.frames[i - 1].position && heard < 40 * kRate) {
+            const auto start = std::find_if(starts.begin(), starts.end(),
+                                            [&](const PositionStart& p) { return p.position == f.position; });
+            if (start != starts.end()) late_ms.push_back((heard - static_cast<double>(start->sample)) * 1000 / kRate);
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "frames that drew another position than the one heard, of " << recording.frames.size();
+    // The two stalls and the hidden tab each left a gap in the frames.
+    EXPECT_GE(gaps, 3);
+    ASSERT_GE(late_ms.size(), 150u) << "row changes drawn in the first 40 s";
+    std::sort(late_ms.begin(), late_ms.end());
+    std::printf("%zu row changes: drawn %.1f ms (median) after they are heard, %.1f to %.1f ms\n", late_ms.size(),
+                late_ms[late_ms.size() / 2], late_ms.front(), late_ms.back());
+    EXPECT_GE(late_ms.front(), -1000 / kRate) << "a row drawn before it is heard";
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WebSound, WhereTheWorkletCannotStartTheShowPlaysSilentlyFromTheTimer)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_silent");
+    const CommandResult run = run_logged(dir, std::string("python3 ") + WEB_CONSOLE + " --autoplay " + CHROMIUM + " '" +
+                                                  page_url("autoplay&test=worklet-fails") + "' 10 " + dir + "/show.png");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    int silent_notes = 0;
+    std::vector<int> orders;
+    for (std::string line; std::getline(lines, line);) {
+        silent_notes += line.find("the sound worklet stopped with an error; playing silently") != std::string::npos;
+        int position = 0;
+        double seconds = 0;
+        if (std::sscanf(line.c_str(), "log: periodica: position %d at %lf s", &position, &seconds) == 2)
+            orders.push_back(position / 100);
+    }
+    EXPECT_EQ(silent_notes, 1) << run.out;
+    // Order 1 starts 7.68 s in: the timer drives the song.
+    EXPECT_EQ(orders, (std::vector<int>{0, 1})) << run.out;
+    std::filesystem::remove_all(dir);
+}

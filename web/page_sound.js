@@ -1,0 +1,182 @@
+// The show's sound in the page: an audio context at the desktop's 44100 Hz
+// whose AudioWorklet makes the sound on the browser's audio thread, and the
+// page's knowledge of what is heard when. The page's main thread never
+// makes, queues or times samples; it asks which sample reaches the ear at
+// the moment a frame is shown, and where each song position starts.
+//
+// The worklet's source and the audio module come from the page itself
+// (#sound-worklet, #audio-module): the page stays one file that works from
+// file://, where a blob: module is refused and a data: one is not.
+'use strict';
+
+// Tests and the benchmark, from the page's query: 'test' records what the
+// worklet hands the audio graph and what each frame drew
+// (window.periodicaTest); 'test=worklet-fails' makes the worklet refuse to
+// start; 'bench=worklet' times the sound's making instead of playing it.
+function periodicaSoundOptions(query) {
+  return {
+    record: query.has('test'),
+    fail: query.get('test') === 'worklet-fails',
+    measure: query.get('bench') === 'worklet' ? 10 : 0,
+  };
+}
+
+// An opened sound, or null where the browser offers no AudioWorklet (the
+// show then plays silently). Open it in the click that starts the show, so
+// the browser lets it sound.
+function openPeriodicaSound(options) {
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (!Context || !window.AudioWorkletNode) return null;
+  let context;
+  try {
+    context = new Context({sampleRate: 44100, latencyHint: 'interactive'});
+  } catch (e) {
+    return null;
+  }
+  if (!context.audioWorklet) {
+    context.close().catch(function () {});
+    return null;
+  }
+  const source = document.getElementById('sound-worklet').textContent;
+  const hex = document.getElementById('audio-module').textContent.trim();
+  const wasm = new Uint8Array(hex.length / 2);
+  for (let i = 0; i < wasm.length; ++i) wasm[i] = parseInt(hex.substr(i * 2, 2), 16);
+
+  const sound = {
+    context: context,
+    state: 'opening',      // then 'playing' (the first sample is made) or 'failed'
+    failure: '',
+    first: -1,             // context frame of the sound's first sample
+    made: 0,               // samples made, as far as the page has heard
+    changes: [],           // [first sample, position] pairs not yet taken
+    interval: 1000 / 60,   // the display's frame interval, ms, as the frames show it
+    lastTimestamp: 0,
+    stamp: null,           // the output timestamp the last estimate used
+    nodes: [],
+  };
+  const log = options.record ? (window.periodicaTest = {frames: [], taps: [], first: -1}) : null;
+  // Tests: what was recorded, as lines of text: "first FRAME", one "sound
+  // FRAME BASE64" per stretch the tap passed (from context frame FRAME, the
+  // floats' bytes, little-endian), and one "frame TIMESTAMP SHOWN POSITION
+  // HEARD CONTEXT_TIME PERFORMANCE_TIME" per frame drawn.
+  if (log) log.dump = function () {
+    const lines = ['first ' + log.first];
+    log.taps.forEach(function (tap) {
+      const bytes = new Uint8Array(tap.samples.buffer);
+      let text = '';
+      for (let i = 0; i < bytes.length; i += 8192)
+        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+      lines.push('sound ' + tap.frame + ' ' + btoa(text));
+    });
+    log.frames.forEach(function (frame) { lines.push('frame ' + frame.join(' ')); });
+    return lines.join('\n') + '\n';
+  };
+
+  function fail(text) {
+    if (sound.state === 'failed') return;
+    sound.state = 'failed';
+    sound.failure = text;
+  }
+
+  function hear(message) {
+    if (message.measured) {
+      const worst = Math.max.apply(null, message.measured);
+      console.log('periodica: the worklet makes a 128-frame quantum in ' + worst.toFixed(2) +
+                  ' us in the busiest ' + message.seconds + ' s of the show (' +
+                  message.measured.map(function (us) { return us.toFixed(2); }).join(' ') + ')');
+      return;
+    }
+    if (sound.first < 0) {
+      sound.first = message.first;
+      if (log) log.first = message.first;
+      if (sound.state === 'opening') sound.state = 'playing';
+    }
+    sound.made = message.made;
+    for (let i = 0; i < message.changes.length; i += 2)
+      sound.changes.push(message.changes[i], message.changes[i + 1]);
+  }
+
+  const ready = context.audioWorklet.addModule('data:text/javascript;charset=utf-8,' + encodeURIComponent(source));
+  ready.catch(function (e) { fail('the sound worklet did not load: ' + e); });
+  context.resume().catch(function () {});
+  if (options.measure) {
+    ready.then(function () { sound.start(new ArrayBuffer(0)); });
+  }
+
+  // The tests' tap, between the sound and the speakers: in place and
+  // running before the sound starts, so it passes on the sound's first
+  // sample. Without tests, the speakers themselves.
+  function destination() {
+    if (!log) return Promise.resolve(context.destination);
+    return new Promise(function (resolve) {
+      const tap = new AudioWorkletNode(context, 'periodica-tap', {
+        numberOfInputs: 1, numberOfOutputs: 1, outputChannelCount: [1],
+        channelCount: 1, channelCountMode: 'explicit',
+      });
+      tap.port.onmessage = function (event) {
+        if (event.data === 'ready') resolve(tap);
+        else log.taps.push(event.data);
+      };
+      tap.connect(context.destination);
+      sound.nodes.push(tap);
+    });
+  }
+
+  // Starts the sound of the module file `song` (an ArrayBuffer).
+  sound.start = function (song) {
+    ready.then(destination).then(function (target) {
+      if (sound.state === 'failed') return;
+      const maker = new AudioWorkletNode(context, 'periodica-sound', {
+        numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
+        processorOptions: {wasm: wasm.buffer, song: song, fail: options.fail, measure: options.measure},
+      });
+      maker.onprocessorerror = function () { fail('the sound worklet stopped with an error'); };
+      maker.port.onmessage = function (event) { hear(event.data); };
+      sound.nodes.push(maker);
+      maker.connect(target);
+    }).catch(function (e) { fail('the sound worklet did not start: ' + e); });
+  };
+
+  // True while the context runs: a suspended one (sound refused) is heard by nobody.
+  sound.running = function () { return context.state === 'running'; };
+
+  // The sample that reaches the ear when the frame begun at animation-frame
+  // time `timestamp` (ms) is shown, one frame interval later, counted from
+  // the sound's first sample; negative before it. From the browser's output
+  // clock, which places a context time at the speaker at a page time; where
+  // it is not offered, from the render clock less the latencies.
+  sound.heardSample = function (timestamp) {
+    const delta = timestamp - sound.lastTimestamp;
+    if (delta > 0 && delta < 50) sound.interval += (delta - sound.interval) * 0.1;
+    sound.lastTimestamp = timestamp;
+    if (sound.first < 0) return -1;
+    const shown = timestamp + sound.interval;
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    let seconds;
+    if (stamp && stamp.performanceTime > 0) {
+      seconds = stamp.contextTime + (shown - stamp.performanceTime) / 1000;
+    } else {
+      seconds = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0) +
+                (shown - performance.now()) / 1000;
+    }
+    sound.stamp = {timestamp: timestamp, shown: shown, stamp: stamp};
+    return seconds * context.sampleRate - sound.first;
+  };
+
+  // Tests: what the frame drew, with what its estimate used.
+  sound.noteFrame = function (position, heard) {
+    if (!log || !sound.stamp) return;
+    const s = sound.stamp;
+    log.frames.push([s.timestamp, s.shown, position, heard, s.stamp ? s.stamp.contextTime : null,
+                     s.stamp ? s.stamp.performanceTime : null]);
+  };
+
+  // Ends the sound at once; nothing of it outlives the show.
+  sound.close = function () {
+    fail('closed');
+    sound.nodes.forEach(function (node) { node.disconnect(); node.port.onmessage = null; });
+    sound.nodes = [];
+    if (context.state !== 'closed') context.close().catch(function () {});
+  };
+  return sound;
+}

@@ -1,0 +1,102 @@
+// The page's AudioWorklet: runs on the browser's audio rendering thread.
+//
+// 'periodica-sound' makes the show's sound with the audio module (the
+// desktop's player, voices, mixer and audio callback in WebAssembly), one
+// render quantum per process call, and tells the page where each song
+// position starts, in frames of the audio context's clock.
+// 'periodica-tap' passes its input through and, for the page's tests, sends
+// every frame it passes to the page.
+'use strict';
+
+// How often, in quanta, the page hears how far the sound is made even when
+// no position started: it draws nothing beyond what it knows.
+const kReportEvery = 4;
+// The show lasts about 148 s.
+const kShowSeconds = 150;
+
+class PeriodicaSound extends AudioWorkletProcessor {
+  // processorOptions: wasm (the audio module's bytes), song (the module
+  // file's bytes), fail (tests: refuse to start), measure (benchmark: time
+  // the whole song instead of playing it).
+  constructor(options) {
+    super();
+    const settings = options.processorOptions;
+    if (settings.fail) throw new Error('the sound worklet was told to fail');
+    const audio = new WebAssembly.Instance(new WebAssembly.Module(settings.wasm), {}).exports;
+    audio._initialize();
+    const song = new Uint8Array(settings.song);
+    new Uint8Array(audio.memory.buffer, audio.audio_song_buffer(), song.length).set(song);
+    if (!audio.audio_start()) throw new Error('the audio module refused the song');
+    this.audio = audio;
+    this.firstFrame = -1;  // context frame of the sound's first sample
+    this.made = 0;         // samples made so far
+    this.quanta = 0;
+    if (settings.measure) this.measure(settings.measure);
+  }
+
+  process(inputs, outputs) {
+    const out = outputs[0][0];
+    const audio = this.audio;
+    if (!audio) return true;  // measured: silence
+    if (this.firstFrame < 0) this.firstFrame = currentFrame;
+    const samples = audio.audio_render(out.length);
+    out.set(new Float32Array(audio.memory.buffer, samples, out.length));
+    this.made += out.length;
+    const count = audio.audio_change_count();
+    if (count > 0 || ++this.quanta % kReportEvery === 0) {
+      const changes = Array.from(new Int32Array(audio.memory.buffer, audio.audio_changes(), count * 2));
+      this.port.postMessage({first: this.firstFrame, made: this.made, changes: changes});
+    }
+    return true;
+  }
+
+  // The cost of a quantum: the show's sound made quantum by quantum, timed
+  // per window of `seconds`, each window's microseconds per quantum sent to
+  // the page. The scope has no fine clock, so whole windows are timed with
+  // Date.now(). The song is used up: nothing is played afterwards.
+  measure(seconds) {
+    const quantum = 128;
+    const perWindow = Math.round(seconds * sampleRate / quantum);
+    const windows = [];
+    for (let w = 0; w < Math.ceil(kShowSeconds / seconds); ++w) {
+      const started = Date.now();
+      for (let q = 0; q < perWindow; ++q) this.audio.audio_render(quantum);
+      this.audio.audio_change_count();
+      windows.push((Date.now() - started) * 1000 / perWindow);
+    }
+    this.port.postMessage({measured: windows, seconds: seconds});
+    this.audio = null;
+  }
+}
+
+class PeriodicaTap extends AudioWorkletProcessor {
+  constructor() {
+    super();
+    this.chunk = new Float32Array(8192);
+    this.filled = 0;
+    this.chunkFrame = -1;
+    this.port.postMessage('ready');
+  }
+
+  process(inputs, outputs) {
+    const input = inputs[0][0];
+    const out = outputs[0][0];
+    if (!input) {
+      out.fill(0);
+      return true;
+    }
+    out.set(input);
+    if (this.filled === 0) this.chunkFrame = currentFrame;
+    this.chunk.set(input, this.filled);
+    this.filled += input.length;
+    if (this.filled + input.length > this.chunk.length) {
+      const taken = this.chunk.slice(0, this.filled);
+      this.port.postMessage({frame: this.chunkFrame, samples: taken}, [taken.buffer]);
+      this.filled = 0;
+    }
+    return true;
+  }
+}
+
+registerProcessor('periodica-sound', PeriodicaSound);
+registerProcessor('periodica-tap', PeriodicaTap);
