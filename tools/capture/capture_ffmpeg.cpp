@@ -73,7 +73,9 @@ bool ffmpeg_start_video(FfmpegPipe* pipe, const std::string& video_path, int wid
         "-f", "rawvideo", "-pix_fmt", "rgba",
         "-s", std::to_string(width) + "x" + std::to_string(height),
         "-framerate", std::to_string(fps), "-i", "pipe:0",
-        "-vf", "vflip", "-c:v", "libx264", "-preset", "ultrafast", "-crf", "18",
+        // x264's stream depends on its thread count, which it would take from
+        // the processors it may run on; a fixed count gives the same file anywhere.
+        "-vf", "vflip", "-c:v", "libx264", "-threads", "4", "-preset", "ultrafast", "-crf", "18",
         "-pix_fmt", "yuv420p", "-r", std::to_string(fps), video_path,
     };
     pipe->pid = spawn(arguments, &pipe->fd);
