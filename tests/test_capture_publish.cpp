@@ -185,6 +185,35 @@ TEST(PublishRun, AShortSpanIsNormalisedAndBarsAreBlack)
     EXPECT_GT(picture_max, 100);
 }
 
+// The show ends in silence, as does a module of one empty pattern: such a
+// span is published as it is, where loudness and peaks can't be measured.
+TEST(PublishRun, ASilentSpanIsPublishedUnnormalised)
+{
+    const std::string dir = scratch_dir("publish_silent");
+    std::vector<uint8_t> module(1084 + 64 * 4 * 4, 0);
+    module[950] = 1;  // song length
+    std::copy_n("M.K.", 4, module.begin() + 1080);
+    run_command("mkdir -p '" + dir + "/data'");
+    write_file(dir + "/data/zentaro.mod", module);
+    const CommandResult published =
+        run_logged(dir, "'" CAPTURE_BINARY "' --data '" + dir + "/data' --publish '" + dir + "/out' --to 20 "
+                        "--size 64x48 --supersample 1");
+    ASSERT_EQ(published.status, 0) << published.err;
+    EXPECT_NE(published.out.find("loudness   silent"), std::string::npos) << published.out;
+    EXPECT_EQ(published.err.find("loudness"), std::string::npos) << published.err;
+
+    const std::string mp4 = dir + "/out/periodica.mp4";
+    const CommandResult probe = run_logged(dir, "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels"
+                                                " -of compact '" + mp4 + "'");
+    EXPECT_NE(probe.out.find("codec_name=aac|sample_rate=48000|channels=2"), std::string::npos) << probe.out;
+    // About 2.5 s of sound, every sample of it zero.
+    ASSERT_EQ(run_logged(dir, "ffmpeg -nostdin -v error -i '" + mp4 + "' -map 0:a -f s16le '" + dir + "/sound.raw'")
+                  .status, 0);
+    const std::vector<uint8_t> sound = read_file(dir + "/sound.raw");
+    EXPECT_GT(sound.size(), 2u * 48000 * 2 * 2);
+    EXPECT_EQ(std::count(sound.begin(), sound.end(), 0), static_cast<std::ptrdiff_t>(sound.size()));
+}
+
 TEST(PublishRun, TheSameCommandGivesTheSameFileWithinItsPeak)
 {
     // soxr gave this span -0.5 to -0.9 dBTP from run to run, and its first

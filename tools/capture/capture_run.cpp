@@ -74,7 +74,9 @@ static bool write_span_frame(const CaptureOptions& options, int64_t frame, int32
     const int64_t begin = frame_sample(frame, options.fps);
     const int64_t end = frame_sample(frame + 1, options.fps);
     audio_run_through_sample(end);
-    wav_append(&out->wav, audio_span(begin, end), static_cast<size_t>(end - begin));
+    const int16_t* sound = audio_span(begin, end);
+    for (int64_t i = 0; i < end - begin && !summary->sound_heard; ++i) summary->sound_heard = sound[i] != 0;
+    wav_append(&out->wav, sound, static_cast<size_t>(end - begin));
     audio_forget_before(end);
     return true;
 }

@@ -11,6 +11,7 @@ struct CaptureSummary {
     int32_t first_position = -1;  // of the frames written
     int32_t last_position = -1;
     uint64_t sound_samples = 0;  // in sound.wav
+    bool sound_heard = false;  // a sample of sound.wav is not zero
     int over_budget_ranges = 0;  // --profile
 };
 

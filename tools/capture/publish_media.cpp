@@ -97,20 +97,28 @@ bool parse_ebur128(const std::string& log, double* integrated_lufs, double* true
            labelled_number(log, peak, "Peak:", true_peak_dbtp);
 }
 
+// Not soxr: as Debian builds it, it differs by a few LSB from run to run,
+// and the same command must give the same file. With exact_rational, swr has
+// a filter phase for every output sample between these rates (44.1 to 48 or
+// 192 kHz, 192 to 48 kHz); 64 taps keep it transparent.
+static const char kSwr[] = "resampler=swr:filter_size=64:phase_shift=10:exact_rational=1";
+static const char kMonoOnBoth[] = ",pan=stereo|c0=c0|c1=c0";
+
+std::string stereo_filter()
+{
+    return std::string("aresample=48000:") + kSwr + kMonoOnBoth;
+}
+
 std::string loudness_filter(const LoudnessMeasure* measure, double seconds, double peak_dbtp)
 {
-    // Not soxr: as Debian builds it, it differs by a few LSB from run to run,
-    // and the same command must give the same file. With exact_rational,
-    // swr has a filter phase for every output sample between these rates
-    // (44.1 to 48 or 192 kHz, 192 to 48 kHz); 64 taps keep it transparent.
-    const std::string swr = "resampler=swr:filter_size=64:phase_shift=10:exact_rational=1";
-    const std::string stereo = ",pan=stereo|c0=c0|c1=c0,";
+    const std::string swr = kSwr;
+    const std::string stereo = std::string(kMonoOnBoth) + ",";
     char text[320];
     // The range target is the widest loudnorm takes, so the show's own
     // dynamics never force its dynamic mode.
     std::snprintf(text, sizeof text, "loudnorm=I=%.1f:TP=%.1f:LRA=50:print_format=json", kTargetLufs,
                   kAimedPeakDbtp);
-    if (!measure) return "aresample=48000:" + swr + stereo + text;
+    if (!measure) return stereo_filter() + "," + text;
     if (seconds < kLoudnormShortestSeconds) {
         // Peaks between samples show at 4x oversampling, as a true-peak meter sees them.
         std::snprintf(text, sizeof text,
@@ -123,5 +131,5 @@ std::string loudness_filter(const LoudnessMeasure* measure, double seconds, doub
                   ":measured_thresh=%.2f:offset=%.2f:linear=true:print_format=json",
                   kTargetLufs, peak_dbtp, measure->integrated_lufs, measure->true_peak_dbtp, measure->range_lu,
                   measure->threshold_lufs, measure->offset_lu);
-    return "aresample=48000:" + swr + stereo + text + ",aresample=48000:" + swr;
+    return stereo_filter() + "," + text + ",aresample=48000:" + swr;
 }

@@ -47,8 +47,12 @@ bool parse_ebur128(const std::string& log, double* integrated_lufs, double* true
 // without it.
 constexpr double kLoudnormShortestSeconds = 3.1;
 
-// Audio filter chains from the 44.1 kHz mono mix to 48 kHz stereo: ffmpeg's
-// own resampler (swr) with fixed settings, the mono mix on both channels, and
+// The 44.1 kHz mono mix as 48 kHz stereo and nothing more: ffmpeg's own
+// resampler (swr) with fixed settings, the mono mix on both channels.
+std::string stereo_filter();
+
+// Audio filter chains from the 44.1 kHz mono mix to 48 kHz stereo: the
+// stereo_filter, then
 // - measure null: loudnorm measuring (the first pass);
 // - sound of kLoudnormShortestSeconds or more: loudnorm with what the first
 //   pass measured, linear=true (it keeps to a plain gain unless that would

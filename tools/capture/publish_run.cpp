@@ -85,7 +85,7 @@ static int fail(const std::string& work, const std::string& message)
 
 struct Measured {
     double integrated_lufs = 0, true_peak_dbtp = 0;
-    std::string mode;  // loudnorm's: "linear", "dynamic", or "not normalised"
+    std::string mode;  // loudnorm's "linear" or "dynamic", "not normalised", or "silent"
     int encodes = 0;
     double aimed_peak_dbtp = kAimedPeakDbtp;  // of the last encode
 };
@@ -101,6 +101,20 @@ constexpr double kPeakMarginDb = 0.2;
 // most the peak it prints can be.
 static double peak_at_most(double printed_dbtp) { return printed_dbtp + 0.05; }
 
+// Muxes the sound as it is: silence has no loudness to bring to the target
+// and no peak to keep down (ffmpeg's meters read -inf, which is no number).
+static int encode_silence(const std::string& work, Measured* measured)
+{
+    step("encoding the sound and muxing");
+    measured->mode = "silent";
+    measured->encodes = 1;
+    std::string log;
+    if (!publish_mux(work + "/video.mp4", work + "/sound.wav", stereo_filter(), work + "/chapters.txt",
+                     work + "/periodica.mp4", work + "/mux.log", &log))
+        return fail(work, "ffmpeg could not make the file: " + last_line(log));
+    return 0;
+}
+
 // Measures the mix, muxes the normalised sound with the video and chapters
 // into work/periodica.mp4 and measures the result, until its true peak keeps
 // the promise. Returns the exit status.
@@ -113,12 +127,12 @@ static int encode_file(const std::string& work, double seconds, Measured* measur
         return fail(work, "ffmpeg could not measure the sound: " + last_line(log));
     LoudnessMeasure measure{};
     const bool audible = parse_loudnorm(log, &measure);
-    // Silence measures -inf; it is muxed as it is rather than refused.
+    // Sound too quiet to measure is muxed as it is rather than refused.
     if (!audible) std::fprintf(stderr, "periodica-capture: the sound has no measurable loudness; not normalised\n");
 
     while (true) {
         std::string filter = loudness_filter(audible ? &measure : nullptr, seconds, measured->aimed_peak_dbtp);
-        if (!audible) filter = filter.substr(0, filter.find(",loudnorm"));
+        if (!audible) filter = stereo_filter();
         step(measured->encodes == 0 ? "encoding the sound and muxing" : "encoding the sound again, limited lower");
         ++measured->encodes;
         if (!publish_mux(work + "/video.mp4", work + "/sound.wav", filter, work + "/chapters.txt",
@@ -170,8 +184,11 @@ static void print_summary(const CaptureOptions& options, const PublishLayout& la
                 layout.picture_height, layout.width, layout.height, layout.render_width, layout.render_height,
                 layout.factor);
     std::printf("  chapters   %zu\n", chapters);
-    std::printf("  loudness   %.1f LUFS integrated, true peak %.1f dBTP (%s)\n", measured.integrated_lufs,
-                measured.true_peak_dbtp, measured.mode.c_str());
+    if (measured.mode == "silent")
+        std::printf("  loudness   silent: the sound is published as it is, not normalised\n");
+    else
+        std::printf("  loudness   %.1f LUFS integrated, true peak %.1f dBTP (%s)\n", measured.integrated_lufs,
+                    measured.true_peak_dbtp, measured.mode.c_str());
     if (measured.encodes > 1)
         std::printf("  encodes    %d: the first one's true peak was over %.1f dBTP; the last aimed at %.2f dBTP\n",
                     measured.encodes, kPromisedPeakDbtp, measured.aimed_peak_dbtp);
@@ -212,7 +229,10 @@ int run_publish(const CaptureOptions& options, const PublishLayout& layout)
     const std::vector<Chapter> chapters = publish_chapters(frames.positions, options.fps);
     std::ofstream(work + "/chapters.txt", std::ios::binary) << chapter_metadata(chapters);
     Measured measured;
-    if (encode_file(work, static_cast<double>(summary.sound_samples) / 44100.0, &measured) != 0) return 1;
+    const int encoded_status = summary.sound_heard
+                                   ? encode_file(work, static_cast<double>(summary.sound_samples) / 44100.0, &measured)
+                                   : encode_silence(work, &measured);
+    if (encoded_status != 0) return 1;
     const std::string path = options.out_dir + "/periodica.mp4";
     if (std::rename((work + "/periodica.mp4").c_str(), path.c_str()) != 0)
         return fail(work, "cannot move the file to " + path);
