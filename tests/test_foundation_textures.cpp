@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +36,37 @@ TEST(Disc, OpaqueInsideTruncatedRadius120AndClearOutside)
         EXPECT_EQ(disc_pixels[i * 4] + disc_pixels[i * 4 + 1] + disc_pixels[i * 4 + 2], 3 * 255);
 }
 
+// An 8 x 8 grey picture's bytes and the offset of its baseline frame header
+// (0 when the writer made none).
+static std::vector<uint8_t> small_picture(const std::string& dir, size_t* frame)
+{
+    *frame = 0;
+    if (!write_test_picture(dir + "/small.jpg", 8, 8, {128, 128, 128})) return {};
+    const std::vector<uint8_t> bytes = read_file(dir + "/small.jpg");
+    for (size_t i = 2; i + 9 < bytes.size() && !*frame; ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) *frame = i;
+    return bytes;
+}
+
+// Only a frame header with a zero size is refused before libjpeg sees the
+// file; a file without one is libjpeg's to refuse, which ends the process
+// with its own message. (Death tests run before the GL context's threads.)
+TEST(LoadJpegDeathTest, FilesWithoutAFrameHeaderAreLeftToLibjpeg)
+{
+    const std::string dir = scratch_dir("no_frame");
+    size_t frame = 0;
+    const std::vector<uint8_t> bytes = small_picture(dir, &frame);
+    ASSERT_NE(frame, 0u) << "no baseline frame header in the test picture";
+    write_file(dir + "/cut.jpg", std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(frame)));
+    write_file(dir + "/text.jpg", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e', '\n'});
+    uint32_t w = 0, h = 0;
+    EXPECT_EXIT(load_jpeg((dir + "/cut.jpg").c_str(), &w, &h), testing::ExitedWithCode(EXIT_FAILURE),
+                "contains no image");
+    EXPECT_EXIT(load_jpeg((dir + "/text.jpg").c_str(), &w, &h), testing::ExitedWithCode(EXIT_FAILURE),
+                "Not a JPEG file");
+    std::filesystem::remove_all(dir);
+}
+
 TEST(LoadJpeg, MissingAndAbsurdFilesCountAsMissing)
 {
     const std::string dir = scratch_dir("absurd");
@@ -42,11 +74,8 @@ TEST(LoadJpeg, MissingAndAbsurdFilesCountAsMissing)
     EXPECT_EQ(load_jpeg((dir + "/nothing.jpg").c_str(), &w, &h), nullptr);
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(1234u, 5678u));  // not written when the file can't be opened
 
-    ASSERT_TRUE(write_test_picture(dir + "/small.jpg", 8, 8, {128, 128, 128}));
-    const std::vector<uint8_t> bytes = read_file(dir + "/small.jpg");
     size_t frame = 0;
-    for (size_t i = 2; i + 9 < bytes.size() && !frame; ++i)
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) frame = i;
+    const std::vector<uint8_t> bytes = small_picture(dir, &frame);
     ASSERT_NE(frame, 0u) << "no baseline frame header in the test picture";
     auto with_size = [&](const char* name, int frame_width, int frame_height) {
         std::vector<uint8_t> patched = bytes;

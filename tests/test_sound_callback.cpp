@@ -3,6 +3,7 @@
 // sample shows which tick's slice it belongs to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -93,7 +94,7 @@ TEST(AudioCallback, TicksFollowTheSamplesOutputForAnyBufferLengths)
     }
 }
 
-TEST(AudioCallback, SilentModeWritesNothing)
+TEST(AudioCallback, SilentModeWritesNothingAndNoTickRateWritesSilence)
 {
     start(2, 50);
     sound_mode = 0;
@@ -101,4 +102,21 @@ TEST(AudioCallback, SilentModeWritesNothing)
     audio_callback(nullptr, buffer.data(), 64);
     EXPECT_EQ(buffer, std::vector<uint8_t>(64, 0x5A));
     EXPECT_EQ(ticks, 0);
+
+    // A rate that leaves no samples per tick: the whole buffer is the mode's
+    // silence (and the odd byte of a 16-bit buffer stays untouched).
+    const int32_t cases[][3] = {{1, 0, 2048}, {2, 0, 4097}, {2, -50, 4096}, {1, 30000, 2048}, {2, 50000, 4096}};
+    for (const auto& [mode, rate, length] : cases) {
+        start(mode, rate);
+        std::vector<uint8_t> bytes(static_cast<size_t>(length) + 8, 0xEE);
+        audio_callback(nullptr, bytes.data(), length);
+        const int32_t bytes_per_sample = mode;
+        std::vector<uint8_t> expected(static_cast<size_t>(length / bytes_per_sample * bytes_per_sample),
+                                      mode == 1 ? 128 : 0);
+        expected.resize(bytes.size(), 0xEE);
+        const size_t right = static_cast<size_t>(std::mismatch(bytes.begin(), bytes.end(), expected.begin()).first -
+                                                 bytes.begin());
+        EXPECT_EQ(right, bytes.size()) << "mode " << mode << " rate " << rate << ": the first bytes as expected";
+        EXPECT_EQ(ticks, 0) << "mode " << mode << " rate " << rate;
+    }
 }

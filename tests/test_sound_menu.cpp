@@ -4,17 +4,19 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sound/sound_device.h"
 #include "sound/voices.h"
 
-static std::atomic<int> timer_calls{0};
+static std::atomic<int> tick_calls{0};
 
 static const char kMenu[] = "Select your sound device:\n0 - None\n1 - 8-bit 22kHz\n2 - 16-bit 44kHz\n";
 static const char kFallbackLine[] = "periodica: no sound output available; playing silently\n";
@@ -82,33 +84,50 @@ TEST(DeviceMenu, NoUsableAnswerOrAudioFallsBackToSilence)
     EXPECT_STREQ(device_error, "SDL audio error");
 }
 
-TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRate)
+// Each answer must record its own mode, or the callback would neither mix
+// nor tick: the show would never reach its first row.
+TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRateAndTheCallbackPlaysIt)
 {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    voices.mixer_rate = 44100;
-    const MenuRun run = run_menu("1\n");
-    SDL_CloseAudio();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    unsetenv("SDL_AUDIODRIVER");
-    EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(sound_mode, 1);
-    EXPECT_EQ(device_rate, 22050);
-    EXPECT_EQ(voices.mixer_rate, 22050);  // the device's init ran
-    EXPECT_STREQ(device_name, "SDL audio");
-    expect_complete_table();
+    struct Case { const char* answer; int32_t mode, rate, buffer_bytes, ticks; };
+    // One 2048-sample buffer holds 4.6 slices at 22050 Hz, 2.3 at 44100 Hz.
+    for (const Case c : {Case{"1\n", 1, 22050, 2048, 5}, Case{"2\n", 2, 44100, 4096, 3}}) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        voices.mixer_rate = 0;
+        const MenuRun run = run_menu(c.answer);
+        SDL_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        unsetenv("SDL_AUDIODRIVER");
+        EXPECT_EQ(run.result, 1) << c.answer;
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(sound_mode, c.mode);
+        EXPECT_EQ(device_rate, c.rate);
+        EXPECT_EQ(voices.mixer_rate, c.rate);  // the device's init ran
+        EXPECT_STREQ(device_name, "SDL audio");
+        expect_complete_table();
+
+        // The callback as SDL would call it once playback starts (the device
+        // itself is closed again, so it is called here directly).
+        tick_calls = 0;
+        set_tick_rate(50, [] { ++tick_calls; });
+        reset_audio_carry();
+        std::vector<uint8_t> buffer(static_cast<size_t>(c.buffer_bytes), 0xEE);
+        audio_callback(nullptr, buffer.data(), c.buffer_bytes);
+        EXPECT_EQ(tick_calls.load(), c.ticks) << c.answer;
+        // Nothing plays yet, so the mix is the mode's silence all through.
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), c.mode == 1 ? 128 : 0), c.buffer_bytes) << c.answer;
+    }
 }
 
 TEST(StartPlayback, SilentDeviceTicksFromTheTimer)
 {
     sound_mode = 0;
-    timer_calls = 0;
-    start_playback(50, [] { ++timer_calls; });
+    tick_calls = 0;
+    start_playback(50, [] { ++tick_calls; });
     EXPECT_EQ(tick_interval, 20);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (timer_calls < 3 && std::chrono::steady_clock::now() < deadline)
+    while (tick_calls < 3 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     SDL_SetTimer(0, nullptr);
     SDL_Quit();
-    EXPECT_GE(timer_calls.load(), 3);
+    EXPECT_GE(tick_calls.load(), 3);
 }
