@@ -12,11 +12,15 @@
 // Tests and the benchmark, from the page's query: 'test' records what the
 // worklet hands the audio graph and what each frame drew
 // (window.periodicaTest); 'test=worklet-fails' makes the worklet refuse to
-// start; 'bench=worklet' times the making of the whole show's sound, and
+// start; with 'test', 'print=SECONDS' prints periodicaTest.dump() on the
+// console (each line after 'periodica-test: ', then 'periodica-test: end')
+// once the tap has passed that many seconds, for browsers that can only be
+// read by their console; 'bench=worklet' times the making of the whole show's sound, and
 // reports it on the console, before the show starts.
 function periodicaSoundOptions(query) {
   return {
     record: query.has('test'),
+    printAfter: Number(query.get('print')) || 0,
     fail: query.get('test') === 'worklet-fails',
     measure: query.get('bench') === 'worklet' ? 10 : 0,
   };
@@ -55,7 +59,7 @@ function openPeriodicaSound(options) {
     stamp: null,           // the output timestamp the last estimate used
     nodes: [],
   };
-  const log = options.record ? (window.periodicaTest = {frames: [], taps: [], first: -1}) : null;
+  const log = options.record ? (window.periodicaTest = {frames: [], taps: [], first: -1, passed: 0}) : null;
   // Tests: what was recorded, as lines of text: "first FRAME", one "sound
   // FRAME BASE64" per stretch the tap passed (from context frame FRAME, the
   // floats' bytes, little-endian), and one "frame TIMESTAMP SHOWN POSITION
@@ -112,8 +116,14 @@ function openPeriodicaSound(options) {
         channelCount: 1, channelCountMode: 'explicit',
       });
       tap.port.onmessage = function (event) {
-        if (event.data === 'ready') resolve(tap);
-        else log.taps.push(event.data);
+        if (event.data === 'ready') return resolve(tap);
+        log.taps.push(event.data);
+        log.passed += event.data.samples.length;
+        if (options.printAfter && log.passed >= options.printAfter * context.sampleRate && !log.printed) {
+          log.printed = true;
+          log.dump().split('\n').forEach(function (line) { if (line) console.log('periodica-test: ' + line); });
+          console.log('periodica-test: end');
+        }
       };
       tap.connect(context.destination);
       sound.nodes.push(tap);
@@ -158,7 +168,7 @@ function openPeriodicaSound(options) {
                 (shown - performance.now()) / 1000;
     }
     sound.stamp = {timestamp: timestamp, shown: shown, stamp: stamp};
-    return seconds * context.sampleRate - sound.first;
+    return sound.made;
   };
 
   // Tests: what the frame drew, with what its estimate used.
