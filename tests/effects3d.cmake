@@ -1,12 +1,12 @@
 # The 3D effects: marching-cubes table, scalar field, GL geometry and pixels.
 add_executable(test_tri_table test_tri_table.cpp)
 target_link_libraries(test_tri_table PRIVATE effects GTest::gtest_main)
-gtest_discover_tests(test_tri_table)
+periodica_gtest(test_tri_table 30)
 
 add_executable(test_field test_field.cpp)
 target_link_libraries(test_field PRIVATE effects GTest::gtest_main)
-gtest_discover_tests(test_field)
+periodica_gtest(test_field 30)
 
 add_executable(test_3d_effects test_3d_effects.cpp)
 target_link_libraries(test_3d_effects PRIVATE effects gl_test_context GTest::gtest_main)
-gtest_discover_tests(test_3d_effects)
+periodica_gtest(test_3d_effects 30)

@@ -2,8 +2,9 @@
 add_executable(test_foundation
   test_foundation_textures.cpp test_foundation_shell.cpp)
 target_link_libraries(test_foundation PRIVATE app pictures_painters gl_test_context GTest::gtest_main)
-gtest_discover_tests(test_foundation)
+periodica_gtest(test_foundation 30)
 
 # The real binary at start-up: missing module, no window.
 add_test(NAME foundation_whole_program_startup
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/whole_program_startup.sh $<TARGET_FILE:periodica>)
+set_tests_properties(foundation_whole_program_startup PROPERTIES TIMEOUT 60)
