@@ -213,3 +213,19 @@ TEST(WebSound, WhereTheWorkletCannotStartTheShowPlaysSilentlyFromTheTimer)
     EXPECT_EQ(orders, (std::vector<int>{0, 1})) << run.out;
     std::filesystem::remove_all(dir);
 }
+
+TEST(WebSound, FirefoxPlaysModrendersSoundToo)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_firefox_sound");
+    const std::string log = dir + "/firefox.log";
+    ASSERT_EQ(run_command(std::string("bash ") + FIREFOX_SOUND + " '" + page_url("autoplay&test&print=10") + "' " +
+                          dir + "/recording.txt >" + log + " 2>&1"), 0) << read_text(log);
+    const Recording recording = read_recording(dir + "/recording.txt");
+    ASSERT_GE(recording.first, 0) << "the worklet never made a sample";
+    const size_t compared = expect_modrenders_sound(recording, modrender_samples(dir, 20));
+    std::printf("in Firefox the worklet's sound equals modrender's for %zu samples (%.2f s)\n", compared,
+                compared / kRate);
+    EXPECT_GE(compared, static_cast<size_t>(10 * kRate));
+    std::filesystem::remove_all(dir);
+}

@@ -18,6 +18,7 @@ if(PERIODICA_WEB_PAGE)
   target_compile_definitions(test_web_sound PRIVATE
     WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}"
     WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py"
+    FIREFOX_SOUND="${CMAKE_CURRENT_SOURCE_DIR}/web_firefox_sound.sh"
     MODRENDER_BINARY="$<TARGET_FILE:modrender>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
   add_dependencies(test_web_sound modrender soundtrack)
   # Named as whole-program runs: the real page in real browsers.

@@ -11,17 +11,8 @@ out=${2:?usage: web_firefox_frame.sh URL OUT.png [SECONDS]}
 wait_seconds=${3:-300}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/profile"
-cat >"$work/profile/user.js" <<'EOF'
-user_pref("devtools.console.stdout.content", true);
-user_pref("browser.shell.checkDefaultBrowser", false);
-user_pref("browser.aboutwelcome.enabled", false);
-user_pref("browser.startup.homepage_override.mstone", "ignore");
-user_pref("datareporting.policy.dataSubmissionEnabled", false);
-user_pref("toolkit.telemetry.reportingpolicy.firstRun", false);
-user_pref("app.update.enabled", false);
-user_pref("network.captive-portal-service.enabled", false);
-EOF
+source "$(dirname "$0")/web_firefox_profile.sh"
+firefox_profile "$work/profile"
 export URL="$url" OUT="$out" WORK="$work" WAIT="$wait_seconds"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   firefox-esr --no-remote --profile "$WORK/profile" --width 1024 --height 768 --kiosk "$URL" \

@@ -27,9 +27,10 @@
 
 // The sound's context must run this soon after the start, or the browser
 // refused it (a page opened with ?autoplay may need a click first) and the
-// show plays silently. A context that runs gets longer for the worklet to
+// show plays silently. Firefox on a fresh profile took more than a second to
+// open its sound here. A context that runs gets longer for the worklet to
 // make its first sample.
-static constexpr double kSoundWaitMs = 1000;
+static constexpr double kSoundWaitMs = 3000;
 static constexpr double kWorkletWaitMs = 5000;
 // Position changes taken from the page per call.
 static constexpr int kChangesPerTake = 64;
