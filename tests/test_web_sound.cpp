@@ -145,6 +145,7 @@ TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
     EXPECT_EQ(run.out.find("exception:"), std::string::npos) << run.out;
     const Recording recording = read_recording(dir + "/recording.txt");
     ASSERT_GE(recording.first, 0) << "the worklet never made a sample";
+    std::printf("%zu frames drawn\n", recording.frames.size());
 
     const std::vector<int16_t> reference = modrender_samples(dir, 50);
     ASSERT_FALSE(reference.empty());
@@ -174,6 +175,8 @@ TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
         // position (checked above); otherwise how late is a new row drawn?
         if (f.timestamp - recording.frames[i - 1].timestamp > 550) {
             ++gaps;
+            std::printf("no frames for %.0f ms; the next drew %d, heard at sample %.0f\n",
+                        f.timestamp - recording.frames[i - 1].timestamp, f.position, heard);
         } else if (f.position != recording.frames[i - 1].position && heard < 40 * kRate) {
             const auto start = std::find_if(starts.begin(), starts.end(),
                                             [&](const PositionStart& p) { return p.position == f.position; });

@@ -168,7 +168,7 @@ function openPeriodicaSound(options) {
                 (shown - performance.now()) / 1000;
     }
     sound.stamp = {timestamp: timestamp, shown: shown, stamp: stamp};
-    return sound.made;
+    return seconds * context.sampleRate - sound.first;
   };
 
   // Tests: what the frame drew, with what its estimate used.
