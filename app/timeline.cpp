@@ -7,6 +7,7 @@
 #include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
+#include "gfx/line_width.h"
 #include "gfx/show_clock.h"
 #include "gfx/textures.h"
 
@@ -172,6 +173,7 @@ static void pulse_section()
 
 void run_timeline(double p, int width, int height)
 {
+    set_picture_lines(height);
     if (p > 1860) zoom_out_viewport(width, height);
     if (p < 400) opening();
     if (p >= 900 && p < 1100) tilted_pulse_and_iso_surface();

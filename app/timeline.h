@@ -29,5 +29,6 @@ extern double strip_start;
 
 // p is the frame's song position read as unsigned 32-bit, as a double;
 // width x height is the size in pixels of the picture being drawn, which the
-// closing zoom-out shrinks.
+// closing zoom-out shrinks; outlines are 2 pixels wide per 768 of its height,
+// however far the zoom-out has shrunk it.
 void run_timeline(double p, int width, int height);

@@ -123,10 +123,14 @@ void glFrontFace(GLenum mode)
     es.FrontFace(mode);
 }
 
-// Lines are widened as they are batched, so the width needs no flush.
+// Lines are widened as they are batched, so the width needs no flush. As in
+// OpenGL, an aliased line's width is the nearest whole number of pixels (at
+// least 1): a fractional width would step a pixel thicker and thinner along
+// the line.
 void glLineWidth(GLfloat width)
 {
-    layer.line_width = width > 1 ? width : 1;
+    const float whole = std::round(width);
+    layer.line_width = whole > 1 ? whole : 1;
 }
 
 // Diffuse colour, and the direction of a directional light (w = 0), carried

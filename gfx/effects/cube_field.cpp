@@ -5,6 +5,7 @@
 
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
+#include "gfx/line_width.h"
 
 // A cube appears where the lattice value passes this threshold.
 static constexpr float kCubeThreshold = 0.8f;
@@ -116,7 +117,7 @@ void draw_cube(float value, float x, float y, float z)
 
     box_corners(x, y, z, h + kOutlineGap, corners);
     glColor4f(0, 0, 0, 1);
-    glLineWidth(2);
+    glLineWidth(outline_width());
     glBegin(GL_LINE_STRIP);
     for (int corner : {MMM, PMM, PPM, MPM, MMM}) glVertex3fv(corners[corner]);
     glEnd();
@@ -237,7 +238,7 @@ void draw_cube_field(float t)
     glDisable(GL_LIGHTING);
     if (any_cube) {
         glColor4f(0, 0, 0, 1);
-        glLineWidth(2);
+        glLineWidth(outline_width());
         glVertexPointer(3, GL_FLOAT, 0, outline_corners.data());
         glDrawElements(GL_LINES, static_cast<GLsizei>(outline_edges.size()), GL_UNSIGNED_INT, outline_edges.data());
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/effects/effects.h"
+#include "gfx/line_width.h"
 
 static constexpr int kRingCount = 10;
 static constexpr double kRingStep = 0.4;      // inner radius grows by this per ring
@@ -104,7 +105,7 @@ void draw_rings(double t)
             glColor3f(0.6f, 0, 0.6f);
         } else {
             glDisable(GL_DEPTH_TEST);
-            glLineWidth(2);
+            glLineWidth(outline_width());
             glColor3f(0, 0, 0);
         }
         ring_pass(pass, samples, centre_x, centre_y);

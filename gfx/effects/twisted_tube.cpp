@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/effects/effects.h"
+#include "gfx/line_width.h"
 
 float tube_twist[kTubeRings];
 
@@ -95,7 +96,7 @@ void tube_draw(float phase)
             glVertex3fv(far.surface[j]);
             glEnd();
             glColor4f(0, 0, 0, 1);
-            glLineWidth(2);
+            glLineWidth(outline_width());
             glBegin(GL_LINES);
             glVertex3fv(near.edge[j]);
             glVertex3fv(far.edge[j]);
