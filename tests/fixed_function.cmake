@@ -10,7 +10,7 @@ target_link_libraries(test_fixed_function PRIVATE tools_common PNG::PNG GTest::g
 target_compile_definitions(test_fixed_function PRIVATE
   REFERENCE_BINARY="$<TARGET_FILE:fixed_function_reference>")
 add_dependencies(test_fixed_function fixed_function_reference)
-periodica_gtest(test_fixed_function 60)
+periodica_gtest(test_fixed_function 120)
 
 # The whole show's sections, captured both ways. Named as a whole-program
 # run: it draws the show twice, too long for the sanitizer builds.

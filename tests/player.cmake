@@ -6,7 +6,7 @@ add_executable(test_player ${player_test_sources})
 target_link_libraries(test_player PRIVATE tools_common player sound GTest::gtest GTest::gtest_main)
 add_dependencies(test_player modrender)
 target_compile_definitions(test_player PRIVATE MODRENDER_PATH="$<TARGET_FILE:modrender>")
-periodica_gtest(test_player 30)
+periodica_gtest(test_player 60)
 
 # The fuzzer is built by its script with clang++ (its own sanitizers), seeded
 # with generated modules and run for a bounded time.

@@ -8,4 +8,4 @@ add_dependencies(test_soundtrack soundtrack)
 target_compile_definitions(test_soundtrack PRIVATE
   SOUNDTRACK_MOD_PATH="${soundtrack_file}"
   MAKE_SOUNDTRACK_PATH="$<TARGET_FILE:make_soundtrack>")
-periodica_gtest(test_soundtrack 30)
+periodica_gtest(test_soundtrack 60)
