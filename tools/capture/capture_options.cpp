@@ -229,7 +229,7 @@ const char* capture_usage()
         "                   Earlier frames are still drawn, so every frame is the same as\n"
         "                   in a capture of the whole show.\n"
         "  --width, --height  picture size (default 1024x768); the closing zoom-out is\n"
-        "                   scaled to it\n"
+        "                   scaled to it, and outlines are 2 pixels wide per 768 lines\n"
         "  --data DIR       the directory holding the pictures and zentaro.mod\n"
         "                   (default: data/ under the working directory)\n"
         "  --es             draws through our fixed-function layer on an OpenGL ES 2.0\n"
