@@ -24,9 +24,11 @@ build: deps
 run: build
 	@scripts/run-demo $(BUILD_DIR)
 
-# The page embeds the data/ the desktop build generates.
+# The page embeds the data/ the desktop build generates, and a still of the
+# show it captures.
 web: web-deps build
-	@$(WEB_ENV) emcmake cmake -S web -B $(WEB_DIR) -DPERIODICA_DATA_DIR=$(abspath $(BUILD_DIR))/data >/dev/null
+	@$(WEB_ENV) emcmake cmake -S web -B $(WEB_DIR) -DPERIODICA_DATA_DIR=$(abspath $(BUILD_DIR))/data \
+	  -DPERIODICA_FACE=$(abspath $(BUILD_DIR))/page/face.jpg >/dev/null
 	@$(WEB_ENV) cmake --build $(WEB_DIR) -j$(JOBS) -- --no-print-directory
 
 test: web

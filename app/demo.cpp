@@ -51,10 +51,10 @@ bool before_first_row()
     return static_cast<uint32_t>(song_position()) > 100;
 }
 
-bool draw_live_frame()
+bool draw_live_frame(int width, int height)
 {
     const double p = static_cast<double>(static_cast<uint32_t>(song_position()));
-    draw_frame(p, kScreenWidth, kScreenHeight);
+    draw_frame(p, width, height);
     return past_the_end(song_position());
 }
 

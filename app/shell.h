@@ -24,10 +24,10 @@ int start_up_show();
 // True until the replay routine has started row 0 of order 0: the position
 // is -37 before, far above 100 when read unsigned.
 bool before_first_row();
-// Draws the live show's frame at the song position of the moment into the
-// demo's 1024x768; true once the show is past its end (read afresh after
-// drawing).
-bool draw_live_frame();
+// Draws the live show's frame at the song position of the moment into a
+// picture of width x height pixels (the demo's window is 1024x768); true
+// once the show is past its end (read afresh after drawing).
+bool draw_live_frame(int width = kScreenWidth, int height = kScreenHeight);
 // The frame's projection and base model-view: the view spans x -1.33..1.33
 // and y -1..1 at the depth (z = -3) where the 2D effects draw.
 void set_frame_view();

@@ -2,7 +2,7 @@
 """Opens a page in headless Chromium for some seconds of real time, prints
 what its console said and saves a screenshot of it.
 
-usage: web_console.py [--autoplay] CHROMIUM URL SECONDS SCREENSHOT.png [ACTION ...]
+usage: web_console.py [OPTION ...] CHROMIUM URL SECONDS SCREENSHOT.png [ACTION ...]
 
 Each action happens AT seconds after the page was opened:
   AT=SCRIPT        runs the JavaScript SCRIPT in the page, as if a person's
@@ -11,7 +11,13 @@ Each action happens AT seconds after the page was opened:
                    to FILE
   AT=@hide         puts another tab in front of the page
   AT=@show         brings the page to the front again
---autoplay lets the page start sound without a gesture.
+  AT=@tap:SELECTOR touches the middle of the page's element SELECTOR
+Options:
+  --autoplay       lets the page start sound without a gesture
+  --screen W,H,R   a viewport of W x H CSS pixels at device pixel ratio R
+                   (default 1024,768,1)
+  --phone          emulates a phone: mobile viewport and touch screen
+  --before SCRIPT  runs SCRIPT in the page before any of its own
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -114,6 +120,15 @@ def act(browser, session, target, file, script):
         browser.call('Target.activateTarget', {'targetId': other})
     elif script == '@show':
         browser.call('Target.activateTarget', {'targetId': target})
+    elif script.startswith('@tap:'):
+        where = browser.call('Runtime.evaluate', {
+            'expression': 'JSON.stringify((r => [r.left + r.width / 2, r.top + r.height / 2])'
+                          '(document.querySelector(%s).getBoundingClientRect()))' % json.dumps(script[5:]),
+            'returnByValue': True}, session)
+        x, y = json.loads(where['result']['value'])
+        point = [{'x': x, 'y': y}]
+        browser.call('Input.dispatchTouchEvent', {'type': 'touchStart', 'touchPoints': point}, session)
+        browser.call('Input.dispatchTouchEvent', {'type': 'touchEnd', 'touchPoints': []}, session)
     else:
         reply = browser.call('Runtime.evaluate', {'expression': script, 'userGesture': True,
                                                   'awaitPromise': file is not None, 'returnByValue': True},
@@ -127,10 +142,20 @@ def act(browser, session, target, file, script):
 
 def main():
     arguments = sys.argv[1:]
-    flags = []
-    if arguments and arguments[0] == '--autoplay':
-        flags.append('--autoplay-policy=no-user-gesture-required')
-        arguments = arguments[1:]
+    flags, screen, phone, before = [], (1024, 768, 1.0), False, None
+    while arguments and arguments[0].startswith('--'):
+        option = arguments.pop(0)
+        if option == '--autoplay':
+            flags.append('--autoplay-policy=no-user-gesture-required')
+        elif option == '--screen' and arguments:
+            width, height, ratio = arguments.pop(0).split(',')
+            screen = (int(width), int(height), float(ratio))
+        elif option == '--phone':
+            phone = True
+        elif option == '--before' and arguments:
+            before = arguments.pop(0)
+        else:
+            sys.exit('web_console.py: unknown option ' + option)
     if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):
         sys.exit(__doc__.strip().splitlines()[3])
     chromium, url, seconds, screenshot = arguments[0], arguments[1], float(arguments[2]), arguments[3]
@@ -143,7 +168,12 @@ def main():
         for domain in ('Runtime', 'Log', 'Page'):
             browser.call(domain + '.enable', session=session)
         browser.call('Emulation.setDeviceMetricsOverride',
-                     {'width': 1024, 'height': 768, 'deviceScaleFactor': 1, 'mobile': False}, session)
+                     {'width': screen[0], 'height': screen[1], 'deviceScaleFactor': screen[2], 'mobile': phone},
+                     session)
+        if phone:
+            browser.call('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5}, session)
+        if before:
+            browser.call('Page.addScriptToEvaluateOnNewDocument', {'source': before}, session)
         opened = time.monotonic()
         browser.call('Page.navigate', {'url': url}, session)
         for at, file, script in actions:

@@ -3,6 +3,9 @@
 #   <!-- sound -->         the page's sound script (SOUND_SCRIPT)
 #   <!-- sound worklet --> the worklet's source (WORKLET) as text, and the
 #                          audio module (AUDIO_MODULE) as hexadecimal text
+#   <!-- page -->          the page's own script (PAGE_SCRIPT)
+#   <!-- face -->          the start screen's still (FACE, a JPEG) as
+#                          hexadecimal text
 # Fails when a marker is missing or a script holds text that would end or
 # confuse the <script> element it goes into.
 function(script_text path out)
@@ -29,11 +32,15 @@ file(READ "${PAGE}" page)
 script_text("${SCRIPT}" program)
 script_text("${SOUND_SCRIPT}" sound)
 script_text("${WORKLET}" worklet)
+script_text("${PAGE_SCRIPT}" page_script)
 file(READ "${AUDIO_MODULE}" audio_module HEX)
+file(READ "${FACE}" face HEX)
 put_in("<!-- program -->" "<script>\n${program}</script>")
 put_in("<!-- sound -->" "<script>\n${sound}</script>")
 put_in("<!-- sound worklet -->" "<script type=\"text/plain\" id=\"sound-worklet\">\n${worklet}</script>
 <script type=\"text/plain\" id=\"audio-module\">${audio_module}</script>")
+put_in("<!-- page -->" "<script>\n${page_script}</script>")
+put_in("<!-- face -->" "${face}")
 file(WRITE "${OUT}" "${page}")
 file(SIZE "${OUT}" size)
 math(EXPR kilobytes "${size} / 1024")

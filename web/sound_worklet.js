@@ -9,7 +9,7 @@
 'use strict';
 
 // How often, in quanta, the page hears how far the sound is made even when
-// no position started: it draws nothing beyond what it knows.
+// no position started: it draws nothing far beyond what it knows.
 const kReportEvery = 4;
 // The show lasts about 148 s.
 const kShowSeconds = 150;

@@ -1,5 +1,6 @@
 // ?frame=POS@SECONDS: the frame periodica-capture --frames-at POS@SECONDS
-// writes, drawn in the browser. The show is stepped offline from its start
+// writes, drawn in the browser (at the canvas's size: 1024x768, or N times
+// that with the page's &scale=N, as the capture's --width/--height draw). The show is stepped offline from its start
 // on the capture's simulated 60 fps clock and sample-counted ticks, every
 // frame drawn as the capture draws it; the frames before the asked one are
 // drawn through a one-pixel scissor, as nobody sees them, a stretch of them
@@ -29,6 +30,8 @@ static constexpr int kFramesPerSecond = 60;
 static constexpr double kStretchMs = 100;
 
 static FrameTarget target;
+// The canvas's drawing buffer: 1024x768, or that times the page's &scale=N.
+static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static std::string target_text;
 static OfflineShow show;
 
@@ -51,7 +54,7 @@ static bool draw_next_frame(bool* stop)
     const int64_t sample = offline_show_sample(show);
     const bool due = frame_due(target.position, target.seconds, sample);
     if (due) es_disable(GL_SCISSOR_TEST);
-    draw_frame(static_cast<double>(static_cast<uint32_t>(position)), kScreenWidth, kScreenHeight);
+    draw_frame(static_cast<double>(static_cast<uint32_t>(position)), picture_width, picture_height);
     fixed_function_flush();
     audio_forget_before(sample);
     // As the capture: the frame that first passes the end is still drawn.
@@ -105,6 +108,7 @@ int start_single_frame(const char* text)
     glClearColor(0, 0, 0, 0);
     glEnable(GL_TEXTURE_2D);
 
+    emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
     es_scissor(0, 0, 1, 1);
     es_enable(GL_SCISSOR_TEST);
     offline_show_start(&show, kFramesPerSecond, audio_callback);

@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
+#include <emscripten/html5_webgl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +33,9 @@
 // make its first sample.
 static constexpr double kSoundWaitMs = 3000;
 static constexpr double kWorkletWaitMs = 5000;
+// How far a frame may be shown beyond the sound made so far, in samples
+// (46 ms: a frame interval and the reports' spacing, with room).
+static constexpr double kUnheardSamples = 2048;
 // Position changes taken from the page per call.
 static constexpr int kChangesPerTake = 64;
 
@@ -41,6 +45,10 @@ static bool heard = false;  // the sound plays: frames follow what is heard
 static double frame_sample = -1;  // the sample heard when this frame is shown
 static double start_ms = 0;
 static int quit_count = 0;
+static const char* end_reason = "";
+// The picture's size last drawn at: the canvas's drawing buffer, which the
+// page fits to the screen's pixels.
+static int picture_width = 0, picture_height = 0;
 // The console line per order position: the order last reported, and the
 // frames drawn and show time since.
 static int32_t reported_order = -1;
@@ -76,8 +84,9 @@ EM_JS(int, take_position_changes, (int32_t* pairs, int capacity), {
 });
 EM_JS(void, note_frame, (int position, double sample), { Module['sound'].noteFrame(position, sample); });
 EM_JS(void, close_sound, (), { if (Module['sound']) Module['sound'].close(); });
-EM_JS(void, show_ended_on_page, (), {
-    if (Module['onShowEnd']) Module['onShowEnd']();
+// The show is over; text, when not empty, says why it ended early.
+EM_JS(void, show_ended_on_page, (const char* text), {
+    if (Module['onShowEnd']) Module['onShowEnd'](UTF8ToString(text));
 });
 
 // The desktop's start-up without its device menu: the page has no choice
@@ -129,8 +138,10 @@ static bool sound_settled()
 }
 
 // Brings the heard clock to the frame begun at timestamp; false when the
-// frame would be shown beyond the sound the page knows of (its reports are
-// still on their way), so it is better not drawn.
+// frame would be shown well beyond the sound the page has heard of (after a
+// stall, reports still on their way), so it is better not drawn. A little
+// beyond is usual: the frame is shown a frame interval from now, and on a
+// device with little latency that sound may not be made yet.
 static bool hear_frame(double timestamp)
 {
     int32_t pairs[kChangesPerTake * 2];
@@ -139,7 +150,7 @@ static bool hear_frame(double timestamp)
     }
     frame_sample = heard_sample(timestamp);
     heard_clock_hear(frame_sample);
-    return frame_sample < samples_made();
+    return frame_sample < samples_made() + kUnheardSamples;
 }
 
 static void report_position()
@@ -164,7 +175,7 @@ static void end_show()
     emscripten_html5_remove_all_event_listeners();
     SDL_SetTimer(0, nullptr);
     close_sound();
-    show_ended_on_page();
+    show_ended_on_page(end_reason);
 }
 
 static EM_BOOL on_click(int, const EmscriptenMouseEvent*, void*)
@@ -172,6 +183,34 @@ static EM_BOOL on_click(int, const EmscriptenMouseEvent*, void*)
     ++quit_count;
     close_sound();  // the sound ends with the click, not at the next frame
     return EM_FALSE;
+}
+
+// A tap on the picture ends the show as a click does.
+static EM_BOOL on_touch(int, const EmscriptenTouchEvent*, void* data)
+{
+    return on_click(0, nullptr, data);
+}
+
+// A phone may take the GPU back (another app wants it): the show ends, and
+// the page's start screen says why; Play starts a fresh one.
+static EM_BOOL on_context_lost(int, const void*, void*)
+{
+    ++quit_count;
+    close_sound();
+    end_reason = "The browser took the picture away (its WebGL context was lost). Play starts the show again.";
+    std::printf("periodica: the WebGL context was lost; the show ends\n");
+    return EM_TRUE;
+}
+
+// The viewport follows the canvas's drawing buffer when the page resizes it.
+static void fit_picture()
+{
+    int width = 0, height = 0;
+    emscripten_get_canvas_element_size("#canvas", &width, &height);
+    if (width == picture_width && height == picture_height) return;
+    picture_width = width;
+    picture_height = height;
+    glViewport(0, 0, width, height);
 }
 
 // Takes the show one animation frame further: the sound started (or given
@@ -188,7 +227,8 @@ static void advance_show(double timestamp)
         demo_time();  // fixes the live clock's zero at the first frame
         stage = Stage::showing;
     }
-    if (draw_live_frame()) ++quit_count;
+    fit_picture();
+    if (draw_live_frame(picture_width, picture_height)) ++quit_count;
     fixed_function_flush();
     if (heard) note_frame(song_position(), frame_sample);
     report_position();
@@ -218,6 +258,8 @@ int start_web_show()
     }
     // Registered now, so the click that started the show does not end it.
     emscripten_set_mousedown_callback("#stage", nullptr, EM_FALSE, on_click);
+    emscripten_set_touchstart_callback("#stage", nullptr, EM_FALSE, on_touch);
+    emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, on_context_lost);
     emscripten_request_animation_frame_loop(animation_frame, nullptr);
     return 0;
 }

@@ -23,3 +23,17 @@ target_link_libraries(periodica-capture PRIVATE capture_core app OpenGL::GL)
 # what periodica-capture --es runs. It links no OpenGL 1.x.
 add_executable(periodica-capture-es ${capture_program_sources} ${CMAKE_CURRENT_LIST_DIR}/capture_context_es.cpp)
 target_link_libraries(periodica-capture-es PRIVATE capture_core app_es)
+
+# The web page's face: a still of the cube field behind the start screen's
+# title, captured as the demo draws it and made a small JPEG.
+set(PERIODICA_FACE ${CMAKE_BINARY_DIR}/page/face.jpg)
+add_custom_command(
+  OUTPUT ${PERIODICA_FACE}
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${CMAKE_BINARY_DIR}/page/frames
+  COMMAND periodica-capture --data ${PERIODICA_DATA_DIR} --out ${CMAKE_BINARY_DIR}/page/frames
+          --frames-at 1550@1 --width 480 --height 360
+  COMMAND convert ${CMAKE_BINARY_DIR}/page/frames/at_1550+1s.png -strip -quality 65 ${PERIODICA_FACE}
+  DEPENDS periodica-capture pictures soundtrack
+  COMMENT "Capturing the web page's still"
+  VERBATIM)
+add_custom_target(page_face ALL DEPENDS ${PERIODICA_FACE})

@@ -1,0 +1,197 @@
+// The page on phones and every screen, in headless Chromium with device
+// emulation: the start screen fits, touch starts and ends the show, the
+// screen is kept awake, the drawing buffer follows the device's pixels, a
+// 2x frame matches the capture at 2048x1536, and a lost WebGL context
+// brings the start screen back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/picture_compare.h"
+#include "tests/test_files.h"
+
+static std::string page_url(const std::string& query)
+{
+    return std::string("'file://") + WEB_PAGE + (query.empty() ? "" : "?" + query) + "'";
+}
+
+static CommandResult browse(const std::string& dir, const std::string& options, const std::string& query,
+                            double seconds, const std::string& actions)
+{
+    return run_logged(dir, std::string("python3 ") + WEB_CONSOLE + " " + options + " " + CHROMIUM + " " +
+                               page_url(query) + " " + std::to_string(seconds) + " " + dir + "/shot.png " + actions);
+}
+
+// Lines of the console that start with prefix, without it.
+static std::vector<std::string> lines_after(const std::string& out, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
+    return found;
+}
+
+static void expect_no_errors(const std::string& out)
+{
+    EXPECT_TRUE(lines_after(out, "exception:").empty() && lines_after(out, "error:").empty()) << out;
+}
+
+// What the page's layout gives: the page's width for scrolling, the
+// viewport, the title's and the Play button's boxes, the hint's words.
+static const char kMeasure[] =
+    "(() => { const box = id => { const r = document.querySelector(id).getBoundingClientRect();"
+    " return [r.left, r.top, r.right, r.bottom].join(\" \"); };"
+    " return [document.documentElement.scrollWidth, innerWidth, innerHeight, box(\"h1\"), box(\"#play\"),"
+    " getComputedStyle(document.getElementById(\"start\")).backgroundImage.slice(0, 9),"
+    " document.getElementById(\"hint\").textContent].join(\" \"); })()";
+
+TEST(WebScreens, TheStartScreenFitsPhonesAndDesktopsInItsWords)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const struct { const char* screen; bool phone; } screens[] = {
+        {"320,568,2", true}, {"390,844,3", true}, {"844,390,3", true}, {"1920,1080,1", false}};
+    for (const auto& s : screens) {
+        SCOPED_TRACE(s.screen);
+        const std::string dir = scratch_dir("web_start_screen");
+        const CommandResult run = browse(dir, std::string("--screen ") + s.screen + (s.phone ? " --phone" : ""), "",
+                                         3, std::string("'2.5>") + dir + "/layout.txt=" + kMeasure + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        expect_no_errors(run.out);
+        std::istringstream layout(read_text(dir + "/layout.txt"));
+        double scroll_width = 0, width = 0, height = 0, title[4] = {}, play[4] = {};
+        std::string face, hint;
+        layout >> scroll_width >> width >> height >> title[0] >> title[1] >> title[2] >> title[3] >> play[0] >>
+            play[1] >> play[2] >> play[3] >> face;
+        std::getline(layout, hint);
+        EXPECT_LE(scroll_width, width) << "the page scrolls sideways";
+        for (const double* box : {title, play}) {
+            EXPECT_TRUE(box[0] >= 0 && box[1] >= 0 && box[2] <= width && box[3] <= height)
+                << (box == title ? "the title" : "Play") << " at " << box[0] << "," << box[1] << " to " << box[2]
+                << "," << box[3] << " in " << width << "x" << height;
+        }
+        EXPECT_EQ(face, "url(\"blob") << "no still behind the title";
+        EXPECT_NE(hint.find(s.phone ? "A tap on the picture" : "A click on the picture"), std::string::npos) << hint;
+        std::filesystem::remove_all(dir);
+    }
+}
+
+// Browsers drop a screen wake lock when the page is hidden; this stand-in
+// does too, and says on the console what the page asks of it.
+static const char kWakeLockStandIn[] =
+    "'(() => { const locks = []; document.addEventListener(\"visibilitychange\", () => {"
+    " if (document.visibilityState === \"hidden\") locks.forEach(l => { l.released = true; }); });"
+    " Object.defineProperty(navigator, \"wakeLock\", { value: { request: type => {"
+    " console.log(\"wake lock: request \" + type); const lock = { released: false, release() {"
+    " if (!this.released) console.log(\"wake lock: release\"); this.released = true; return Promise.resolve(); } };"
+    " locks.push(lock); return Promise.resolve(lock); } } }); })()'";
+
+TEST(WebScreens, OnAPhoneATapPlaysATapEndsAndTheScreenStaysAwakeMeanwhile)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_phone");
+    // Portrait at 3x: the canvas is 390 CSS pixels wide, 1170 device pixels.
+    const CommandResult run = browse(
+        dir, std::string("--phone --screen 390,844,3 --before ") + kWakeLockStandIn, "", 22,
+        std::string("2=@tap:#play '6>") + dir + "/buffer.txt=[canvas.width, canvas.height].join(\" \")' 9=@hide "
+            "12=@show 20=@tap:#stage");
+    ASSERT_EQ(run.status, 0) << run.err;
+    expect_no_errors(run.out);
+    const std::vector<std::string> log = lines_after(run.out, "log: ");
+    const auto index_of = [&](const std::string& text, size_t from = 0) {
+        for (size_t i = from; i < log.size(); ++i)
+            if (log[i].rfind(text, 0) == 0) return i;
+        return log.size();
+    };
+    const size_t shown = index_of("periodica: position ");
+    ASSERT_LT(shown, log.size()) << "the tap on Play started no show\n" << run.out;
+    const size_t back = index_of("periodica: start screen", shown);
+    EXPECT_LT(back, log.size()) << "the tap on the picture did not end the show\n" << run.out;
+    // Taken at the start, again when the page came back, let go at the end.
+    std::vector<std::string> wake;
+    for (const std::string& line : log)
+        if (line.rfind("wake lock: ", 0) == 0) wake.push_back(line.substr(11));
+    EXPECT_EQ(wake, (std::vector<std::string>{"request screen", "request screen", "release"})) << run.out;
+    size_t last_drawn = 0;
+    for (size_t i = shown; i < back; i = index_of("periodica: position ", i + 1)) last_drawn = i;
+    EXPECT_GT(index_of("wake lock: release"), last_drawn) << "let go before the end";
+    int width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(read_text(dir + "/buffer.txt").c_str(), "%d %d", &width, &height), 2);
+    std::printf("drawing buffer at 390x844, device pixel ratio 3: %dx%d\n", width, height);
+    EXPECT_TRUE(width > 1160 && width <= 1170 && width * 3 == height * 4) << width << "x" << height;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WebScreens, TheDrawingBufferFollowsTheDevicePixelsUpTo2048x1536)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const struct { const char* screen; int width; } screens[] = {{"1024,768,1", 1024}, {"1024,768,2", 2048},
+                                                                 {"1920,1080,3", 2048}, {"800,600,2", 1600}};
+    for (const auto& s : screens) {
+        const std::string dir = scratch_dir("web_buffer");
+        const CommandResult run = browse(dir, std::string("--autoplay --screen ") + s.screen, "autoplay", 3,
+                                         std::string("'2.5>") + dir + "/buffer.txt=[canvas.width, canvas.height].join(\" \")'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        int width = 0, height = 0;
+        ASSERT_EQ(std::sscanf(read_text(dir + "/buffer.txt").c_str(), "%d %d", &width, &height), 2) << s.screen;
+        std::printf("drawing buffer at %s: %dx%d\n", s.screen, width, height);
+        EXPECT_EQ(width, s.width) << s.screen;
+        EXPECT_EQ(height, s.width * 3 / 4) << s.screen;
+        std::filesystem::remove_all(dir);
+    }
+}
+
+TEST(WebScreens, TwiceTheFramesSizeLooksAsTheCaptureAt2048x1536)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_2x");
+    ASSERT_EQ(run_command(std::string(CAPTURE_BINARY) + " --data " + CAPTURE_DATA_DIR + " --out " + dir +
+                          "/capture --width 2048 --height 1536 --frames-at 150@1,450@2 >/dev/null", 900), 0);
+    const struct { const char* target; const char* capture_file; } frames[] = {
+        {"150@1", "at_0150+1s.png"}, {"450@2", "at_0450+2s.png"}};
+    for (const auto& [target, capture_file] : frames) {
+        const std::string shot = dir + "/chromium_" + target + ".png";
+        const std::string command =
+            std::string(CHROMIUM) +
+            " --headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader --window-size=1024,768"
+            " --force-device-scale-factor=2 --hide-scrollbars --virtual-time-budget=600000 --screenshot=" + shot +
+            " " + page_url(std::string("frame=") + target + "&scale=2") + " --user-data-dir=" + dir + "/profile_" +
+            target + " --disable-background-networking --disable-component-update --disable-sync --no-first-run"
+            " --disable-quic >" + dir + "/chromium.log 2>&1";
+        EXPECT_EQ(run_command(command, 900), 0) << target;
+        const double share = share_over_24_levels(shot, dir + "/capture/" + capture_file);
+        std::printf("%s at 2048x1536 in Chromium: %.3f%% of the pixels over 24 levels\n", target, 100 * share);
+        EXPECT_LE(share, 0.03) << target;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WebScreens, ALostPictureBringsBackTheStartScreenAndPlayWorksAgain)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_context_loss");
+    const CommandResult run = browse(
+        dir, "--autoplay", "autoplay", 16,
+        std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' '5>") + dir +
+            "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
+            "document.getElementById(\"message\").textContent' '6=document.getElementById(\"play\").click()'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    expect_no_errors(run.out);
+    const std::string message = read_text(dir + "/message.txt");
+    EXPECT_EQ(message.rfind("false ", 0), 0u) << "the start screen is not shown: " << message;
+    EXPECT_NE(message.find("WebGL context was lost"), std::string::npos) << message;
+    const std::vector<std::string> log = lines_after(run.out, "log: ");
+    // Each show reports its first order position once.
+    int starts = 0, screens = 0;
+    for (const std::string& line : log) {
+        int position = 0;
+        starts += std::sscanf(line.c_str(), "periodica: position %d at", &position) == 1 && position < 100;
+        screens += line == "periodica: start screen";
+    }
+    EXPECT_EQ(screens, 1) << run.out;
+    EXPECT_EQ(starts, 2) << "Play did not start the show again\n" << run.out;
+    std::filesystem::remove_all(dir);
+}

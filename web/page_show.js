@@ -1,0 +1,159 @@
+// The page around the program: the start screen, each run of the show on a
+// fresh canvas whose drawing buffer matches the screen's pixels, the screen
+// kept awake while the show plays, full screen, and the page's modes:
+// ?autoplay, and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
+// 1024x768, for comparing with the capture).
+'use strict';
+(function () {
+  const query = new URLSearchParams(location.search);
+  const stage = document.getElementById('stage');
+  const start = document.getElementById('start');
+  const play = document.getElementById('play');
+  const message = document.getElementById('message');
+  const hint = document.getElementById('hint');
+  const fullscreen = document.getElementById('fullscreen');
+  const frame = query.get('frame');
+  const frameScale = Math.min(4, Math.max(1, Math.floor(Number(query.get('scale')) || 1)));
+  const soundOptions = periodicaSoundOptions(query);
+  // The largest drawing buffer: 2048x1536 is twice the demo's own picture,
+  // enough for a 2x laptop screen, and keeps a phone at 3x (2532 device
+  // pixels across in landscape) to 3.1 million pixels a frame instead of 4.8.
+  const kLargestWidth = 2048;
+  let showing = false;  // a live show runs
+  let wakeLock = null;
+
+  function webglOffered() {
+    try {
+      return !!document.createElement('canvas').getContext('webgl');
+    } catch (e) {
+      return false;
+    }
+  }
+
+  // The canvas's drawing buffer: its displayed size in device pixels, 4:3
+  // (width a multiple of 4), at most kLargestWidth wide.
+  function fitCanvas(canvas) {
+    const shown = canvas.getBoundingClientRect().width * (window.devicePixelRatio || 1);
+    let width = Math.min(kLargestWidth, Math.round(shown));
+    width = Math.max(4, width - width % 4);
+    if (canvas.width !== width) {
+      canvas.width = width;
+      canvas.height = width * 3 / 4;
+    }
+  }
+
+  // The screen stays on while the show plays (where the browser offers a
+  // wake lock); the browser drops the lock when the page is hidden, so it is
+  // taken again when the page comes back.
+  function keepAwake() {
+    if (!showing || !navigator.wakeLock || document.visibilityState !== 'visible') return;
+    if (wakeLock && !wakeLock.released) return;
+    navigator.wakeLock.request('screen').then(function (lock) {
+      wakeLock = lock;
+      if (!showing) letSleep();
+    }).catch(function () {});
+  }
+
+  function letSleep() {
+    showing = false;
+    if (wakeLock) wakeLock.release().catch(function () {});
+    wakeLock = null;
+  }
+
+  function showStartScreen(text) {
+    letSleep();
+    stage.hidden = true;
+    stage.replaceChildren();
+    start.hidden = false;
+    message.textContent = text || '';
+    console.log('periodica: start screen');
+  }
+
+  // Every run is a fresh program on a fresh canvas, with a fresh sound, as
+  // every desktop run is a fresh process with a fresh window.
+  function run(args, onShowEnd, sound) {
+    const canvas = document.createElement('canvas');
+    canvas.id = 'canvas';
+    stage.replaceChildren(canvas);
+    stage.hidden = false;
+    start.hidden = true;
+    if (frame !== null) {
+      canvas.width = 1024 * frameScale;
+      canvas.height = 768 * frameScale;
+    } else {
+      fitCanvas(canvas);
+    }
+    createPeriodica({
+      canvas: canvas,
+      arguments: args,
+      sound: sound,
+      stdin: function () { return null; },  // never a prompt()
+      doNotCaptureKeyboard: true,           // keys do nothing, as on the desktop
+      onShowEnd: onShowEnd,
+      onFailure: function (text) {
+        if (sound) sound.close();
+        if (frame === null) showStartScreen('Periodica can\'t run here: ' + text);
+      },
+    });
+  }
+
+  // The sound is opened here, in the click or tap that starts the show, as
+  // browsers start sound only then.
+  function playShow() {
+    const sound = openPeriodicaSound(soundOptions);
+    showing = true;
+    keepAwake();
+    run([], function (text) { showStartScreen(text); }, sound);
+  }
+
+  play.addEventListener('click', playShow);
+  document.addEventListener('visibilitychange', keepAwake);
+  window.addEventListener('resize', function () {
+    const canvas = document.getElementById('canvas');
+    if (canvas && frame === null) fitCanvas(canvas);
+  });
+
+  // Full screen where the browser offers it, turned to landscape where it
+  // allows; where it is not offered the picture fills the viewport anyway.
+  fullscreen.hidden = !document.fullscreenEnabled;
+  fullscreen.addEventListener('click', function () {
+    if (document.fullscreenElement) {
+      document.exitFullscreen().catch(function () {});
+      return;
+    }
+    document.documentElement.requestFullscreen().then(function () {
+      if (screen.orientation && screen.orientation.lock) screen.orientation.lock('landscape').catch(function () {});
+    }, function () {});
+  });
+
+  // The words fit the device: a tap where the primary input is touch.
+  if (window.matchMedia && matchMedia('(pointer: coarse)').matches)
+    hint.textContent = 'A tap on the picture ends the show.';
+
+  // A still of the show behind the start screen's words.
+  const face = document.getElementById('face').textContent.trim();
+  if (face && !face.startsWith('<')) {
+    const bytes = new Uint8Array(face.length / 2);
+    for (let i = 0; i < bytes.length; ++i) bytes[i] = parseInt(face.substr(i * 2, 2), 16);
+    start.style.backgroundImage = 'url(' + URL.createObjectURL(new Blob([bytes], {type: 'image/jpeg'})) + ')';
+  }
+
+  if (!webglOffered()) {
+    const text = 'Periodica draws with WebGL, which this browser does not offer or has turned off.';
+    if (frame !== null) {
+      document.body.textContent = text;
+    } else {
+      showStartScreen(text);
+      play.disabled = true;
+    }
+    console.error(text);
+  } else if (frame !== null) {
+    document.body.classList.add('frame');
+    fullscreen.hidden = true;
+    run(['--frame=' + frame], null, null);
+  } else if (query.has('autoplay') || soundOptions.measure) {
+    playShow();
+  } else {
+    showStartScreen();
+  }
+})();
