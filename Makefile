@@ -27,6 +27,7 @@ run: build
 # The page embeds the data/ the desktop build generates, and a still of the
 # show it captures.
 web: web-deps build
+	@cmake --build $(BUILD_DIR) --target page_face -- --no-print-directory
 	@$(WEB_ENV) emcmake cmake -S web -B $(WEB_DIR) -DPERIODICA_DATA_DIR=$(abspath $(BUILD_DIR))/data \
 	  -DPERIODICA_FACE=$(abspath $(BUILD_DIR))/page/face.jpg >/dev/null
 	@$(WEB_ENV) cmake --build $(WEB_DIR) -j$(JOBS) -- --no-print-directory
