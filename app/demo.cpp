@@ -37,9 +37,13 @@ void pre_answer_device_menu()
 int start_up_show()
 {
     pre_answer_device_menu();
+    return start_up_show_choosing(select_sound_device);
+}
 
+int start_up_show_choosing(int (*choose_sound_device)())
+{
     install_show_clock(kLiveClock);
-    if (!load_resources()) return 0;
+    if (!load_resources(choose_sound_device)) return 0;
 
     glClearColor(0, 0, 0, 0);
     glEnable(GL_TEXTURE_2D);

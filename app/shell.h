@@ -21,6 +21,9 @@ void pre_answer_device_menu();
 // (load_resources), the clear colour and texturing. 1 on success, 0 when the
 // module file can't be opened.
 int start_up_show();
+// The same with another choice of sound device than the pushed menu answer
+// (see load_resources): the browser's page has no menu.
+int start_up_show_choosing(int (*choose_sound_device)());
 // True until the replay routine has started row 0 of order 0: the position
 // is -37 before, far above 100 when read unsigned.
 bool before_first_row();

@@ -28,11 +28,11 @@ void load_song_and_effects()
     tube_clear();
 }
 
-int load_resources()
+int load_resources(int (*choose_sound_device)())
 {
     load_textures();
     if (!read_module_file(kModulePath)) return 0;
-    select_sound_device();
+    choose_sound_device();
     load_song_and_effects();
     return 1;
 }

@@ -13,9 +13,11 @@ constexpr const char* kModulePath = "data/zentaro.mod";
 // lives for the whole run.
 extern uint8_t module_buffer[kModuleBufferSize];
 
-// Textures, module file, device menu, module load, effect clears.
-// 1 on success, 0 when the module file can't be opened.
-int load_resources();
+// Textures, module file, the sound device (choose_sound_device: the device
+// menu on the desktop; it runs once the module file is read and before the
+// song is loaded from it), module load, effect clears. 1 on success, 0 when
+// the module file can't be opened.
+int load_resources(int (*choose_sound_device)());
 // The steps of load_resources, for tools that start up without the menu:
 // the module file into module_buffer (1, or 0 when it can't be opened), and
 // pt_load (its refusal reported on standard error) with the clears of the

@@ -14,12 +14,7 @@
 #include "sound/sound_device.h"
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
-
-static std::string page_url(const std::string& query)
-{
-    return std::string("file://") + WEB_PAGE + "?" + query;
-}
-
+#include "tests/web_test.h"
 
 TEST(WebPage, SingleFramesLookAsTheCapturesInChromiumAndFirefox)
 {
@@ -32,21 +27,13 @@ TEST(WebPage, SingleFramesLookAsTheCapturesInChromiumAndFirefox)
                           "/capture --frames-at 150@1,450@2,1400@1 >/dev/null", 900), 0);
     for (const auto& frame : frames) {
         const std::string shot = dir + "/chromium_" + frame.target + ".png";
-        // The README's command, on a fresh profile and kept off the network.
-        const std::string command =
-            std::string(CHROMIUM) +
-            " --headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader --window-size=1024,768"
-            " --hide-scrollbars --virtual-time-budget=600000 --screenshot=" + shot + " '" +
-            page_url(std::string("frame=") + frame.target) + "' --user-data-dir=" + dir + "/profile_" + frame.target +
-            " --disable-background-networking --disable-component-update --disable-sync --no-first-run"
-            " --disable-quic >" + dir + "/chromium.log 2>&1";
-        EXPECT_EQ(run_command(command), 0) << frame.target;
+        EXPECT_EQ(chromium_screenshot(std::string("frame=") + frame.target, shot, dir), 0) << frame.target;
         const double share = share_over_24_levels(shot, dir + "/capture/" + frame.capture_file);
         std::printf("%s in Chromium: %.3f%% of the pixels over 24 levels\n", frame.target, 100 * share);
         EXPECT_LE(share, 0.03) << frame.target;
     }
     const std::string firefox_shot = dir + "/firefox_450@2.png";
-    EXPECT_EQ(run_command(std::string("bash ") + FIREFOX_FRAME + " '" + page_url("frame=450@2") + "' " + firefox_shot +
+    EXPECT_EQ(run_command(std::string("bash ") + FIREFOX_FRAME + " " + page_url("frame=450@2") + " " + firefox_shot +
                           " >" + dir + "/firefox.log 2>&1"), 0) << read_text(dir + "/firefox.log");
     const double share = share_over_24_levels(firefox_shot, dir + "/capture/at_0450+2s.png");
     std::printf("450@2 in Firefox: %.3f%% of the pixels over 24 levels\n", 100 * share);
@@ -81,10 +68,10 @@ TEST(WebPage, TheShowRunsInRealTimeAtTheMusicsPace)
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_realtime");
     // 30 s of ?autoplay, a click on the picture, then the Play button and 14 s more.
-    const CommandResult run = run_logged(
-        dir, std::string("python3 ") + WEB_CONSOLE + " " + CHROMIUM + " '" + page_url("autoplay") +
-                 "' 45 " + dir + "/show.png \"30=document.getElementById('canvas').dispatchEvent("
-                 "new MouseEvent('mousedown', {bubbles: true}))\" \"31=document.getElementById('play').click()\"");
+    const CommandResult run = browse(dir, "", "autoplay", 45,
+                                     "\"30=document.getElementById('canvas').dispatchEvent("
+                                     "new MouseEvent('mousedown', {bubbles: true}))\" "
+                                     "\"31=document.getElementById('play').click()\"");
     ASSERT_EQ(run.status, 0) << run.err;
     std::printf("%s", run.out.c_str());  // the console, for the frame rates it reports
 

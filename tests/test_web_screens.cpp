@@ -6,34 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
-
-static std::string page_url(const std::string& query)
-{
-    return std::string("'file://") + WEB_PAGE + (query.empty() ? "" : "?" + query) + "'";
-}
-
-static CommandResult browse(const std::string& dir, const std::string& options, const std::string& query,
-                            double seconds, const std::string& actions)
-{
-    return run_logged(dir, std::string("python3 ") + WEB_CONSOLE + " " + options + " " + CHROMIUM + " " +
-                               page_url(query) + " " + std::to_string(seconds) + " " + dir + "/shot.png " + actions);
-}
-
-// Lines of the console that start with prefix, without it.
-static std::vector<std::string> lines_after(const std::string& out, const std::string& prefix)
-{
-    std::vector<std::string> found;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
-    return found;
-}
+#include "tests/web_test.h"
 
 static void expect_no_errors(const std::string& out)
 {
@@ -154,14 +132,8 @@ TEST(WebScreens, TwiceTheFramesSizeLooksAsTheCaptureAt2048x1536)
         {"150@1", "at_0150+1s.png"}, {"450@2", "at_0450+2s.png"}};
     for (const auto& [target, capture_file] : frames) {
         const std::string shot = dir + "/chromium_" + target + ".png";
-        const std::string command =
-            std::string(CHROMIUM) +
-            " --headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader --window-size=1024,768"
-            " --force-device-scale-factor=2 --hide-scrollbars --virtual-time-budget=600000 --screenshot=" + shot +
-            " " + page_url(std::string("frame=") + target + "&scale=2") + " --user-data-dir=" + dir + "/profile_" +
-            target + " --disable-background-networking --disable-component-update --disable-sync --no-first-run"
-            " --disable-quic >" + dir + "/chromium.log 2>&1";
-        EXPECT_EQ(run_command(command, 900), 0) << target;
+        EXPECT_EQ(chromium_screenshot(std::string("frame=") + target + "&scale=2", shot, dir,
+                                      "--force-device-scale-factor=2"), 0) << target;
         const double share = share_over_24_levels(shot, dir + "/capture/" + capture_file);
         std::printf("%s at 2048x1536 in Chromium: %.3f%% of the pixels over 24 levels\n", target, 100 * share);
         EXPECT_LE(share, 0.03) << target;

@@ -16,14 +16,10 @@
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "tests/test_files.h"
+#include "tests/web_test.h"
 
 static constexpr double kRate = 44100;
 static constexpr int64_t kSamplesPerTick = 882;
-
-static std::string page_url(const std::string& query)
-{
-    return std::string("file://") + WEB_PAGE + "?" + query;
-}
 
 static std::vector<uint8_t> from_base64(const std::string& text)
 {
@@ -136,9 +132,8 @@ TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
     // 47 s of the show: the main thread blocked for 600 ms twice, then
     // another tab in front for 10 s.
     const std::string stall = "(function () { const t = performance.now(); while (performance.now() - t < 600); })()";
-    const CommandResult run = run_logged(
-        dir, std::string("python3 ") + WEB_CONSOLE + " --autoplay " + CHROMIUM + " '" + page_url("autoplay&test") +
-                 "' 48 " + dir + "/show.png '9=" + stall + "' '15=" + stall + "' 20=@hide 30=@show '47>" + dir +
+    const CommandResult run = browse(
+        dir, "--autoplay", "autoplay&test", 48, "'9=" + stall + "' '15=" + stall + "' 20=@hide 30=@show '47>" + dir +
                  "/recording.txt=periodicaTest.dump()'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.find("playing silently"), std::string::npos) << run.out;
@@ -198,8 +193,7 @@ TEST(WebSound, WhereTheWorkletCannotStartTheShowPlaysSilentlyFromTheTimer)
 {
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_silent");
-    const CommandResult run = run_logged(dir, std::string("python3 ") + WEB_CONSOLE + " --autoplay " + CHROMIUM + " '" +
-                                                  page_url("autoplay&test=worklet-fails") + "' 10 " + dir + "/show.png");
+    const CommandResult run = browse(dir, "--autoplay", "autoplay&test=worklet-fails", 10);
     ASSERT_EQ(run.status, 0) << run.err;
     std::istringstream lines(run.out);
     int silent_notes = 0;
@@ -222,7 +216,7 @@ TEST(WebSound, FirefoxPlaysModrendersSoundToo)
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_firefox_sound");
     const std::string log = dir + "/firefox.log";
-    ASSERT_EQ(run_command(std::string("bash ") + FIREFOX_SOUND + " '" + page_url("autoplay&test&print=10") + "' " +
+    ASSERT_EQ(run_command(std::string("bash ") + FIREFOX_SOUND + " " + page_url("autoplay&test&print=10") + " " +
                           dir + "/recording.txt >" + log + " 2>&1"), 0) << read_text(log);
     const Recording recording = read_recording(dir + "/recording.txt");
     ASSERT_GE(recording.first, 0) << "the worklet never made a sample";

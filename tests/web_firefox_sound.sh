@@ -11,7 +11,7 @@ url=${1:?usage: web_firefox_sound.sh URL OUT [SECONDS]}
 out=${2:?usage: web_firefox_sound.sh URL OUT [SECONDS]}
 wait_seconds=${3:-120}
 work=$(mktemp -d)
-source "$(dirname "$0")/web_firefox_profile.sh"
+source "$(dirname "$0")/web_firefox.sh"
 firefox_profile "$work/profile"
 cat >>"$work/profile/user.js" <<'EOF2'
 user_pref("media.autoplay.default", 0);
@@ -24,19 +24,7 @@ pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_
   --load=module-native-protocol-unix 2>"$work/pulseaudio.log" || { echo "web_firefox_sound.sh: pulseaudio did not start:" >&2; cat "$work/pulseaudio.log" >&2; exit 1; }
 trap 'pulseaudio --kill 2>/dev/null || true; rm -rf "$work"' EXIT
 
-export URL="$url" WORK="$work" WAIT="$wait_seconds"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  firefox-esr --no-remote --profile "$WORK/profile" --width 1024 --height 768 --kiosk "$URL" \
-    >"$WORK/console.txt" 2>&1 </dev/null &
-  pid=$!
-  for _ in $(seq "$WAIT"); do
-    grep -q "periodica-test: end" "$WORK/console.txt" && break
-    sleep 1
-  done
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-'
-grep -q "periodica-test: end" "$work/console.txt" || {
+firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds" || {
   echo "web_firefox_sound.sh: Firefox printed no recording within $wait_seconds s" >&2
   grep "console\." "$work/console.txt" | cut -c1-200 >&2 || true
   exit 1

@@ -132,10 +132,9 @@
 
   // A still of the show behind the start screen's words.
   const face = document.getElementById('face').textContent.trim();
-  if (face && !face.startsWith('<')) {
-    const bytes = new Uint8Array(face.length / 2);
-    for (let i = 0; i < bytes.length; ++i) bytes[i] = parseInt(face.substr(i * 2, 2), 16);
-    start.style.backgroundImage = 'url(' + URL.createObjectURL(new Blob([bytes], {type: 'image/jpeg'})) + ')';
+  if (face) {
+    const still = new Blob([periodicaHexBytes(face)], {type: 'image/jpeg'});
+    start.style.backgroundImage = 'url(' + URL.createObjectURL(still) + ')';
   }
 
   if (!webglOffered()) {

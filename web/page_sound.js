@@ -26,6 +26,14 @@ function periodicaSoundOptions(query) {
   };
 }
 
+// The bytes of a text of hexadecimal digits: how the page carries its
+// binary parts (the audio module, the start screen's still).
+function periodicaHexBytes(hex) {
+  const bytes = new Uint8Array(hex.length / 2);
+  for (let i = 0; i < bytes.length; ++i) bytes[i] = parseInt(hex.substr(i * 2, 2), 16);
+  return bytes;
+}
+
 // An opened sound, or null where the browser offers no AudioWorklet (the
 // show then plays silently). Open it in the click that starts the show, so
 // the browser lets it sound.
@@ -43,9 +51,7 @@ function openPeriodicaSound(options) {
     return null;
   }
   const source = document.getElementById('sound-worklet').textContent;
-  const hex = document.getElementById('audio-module').textContent.trim();
-  const wasm = new Uint8Array(hex.length / 2);
-  for (let i = 0; i < wasm.length; ++i) wasm[i] = parseInt(hex.substr(i * 2, 2), 16);
+  const wasm = periodicaHexBytes(document.getElementById('audio-module').textContent.trim());
 
   const sound = {
     context: context,

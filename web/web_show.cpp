@@ -20,7 +20,6 @@
 #include "app/startup.h"
 #include "fixed_function/fixed_function.h"
 #include "gfx/show_clock.h"
-#include "gfx/textures.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "web/heard_clock.h"
@@ -89,23 +88,18 @@ EM_JS(void, show_ended_on_page, (const char* text), {
     if (Module['onShowEnd']) Module['onShowEnd'](UTF8ToString(text));
 });
 
-// The desktop's start-up without its device menu: the page has no choice
-// of device. This thread's player has the silent device; it ticks only if
-// the show plays silently.
-static bool start_up_page_show()
+// The page's choice of sound device, in place of the desktop's menu (the
+// page has no choice): the worklet plays the module file as read, before
+// the player converts it in place; this thread's player has the silent
+// device, which ticks only if the show plays silently.
+static int choose_page_sound_device()
 {
-    install_show_clock(kLiveClock);
-    load_textures();
-    if (!read_module_file(kModulePath)) return false;
     if (sound_offered()) start_sound(module_buffer, static_cast<int>(kModuleBufferSize));
     install_nosound_device();
     sound_device.init();
     sound_device.set_master_volume(64);
     sound_device.start();
-    load_song_and_effects();
-    glClearColor(0, 0, 0, 0);
-    glEnable(GL_TEXTURE_2D);
-    return true;
+    return 1;
 }
 
 static void play_silently()
@@ -252,7 +246,7 @@ int start_web_show()
     }
     SDL_Init(SDL_INIT_TIMER);  // starts SDL's clock, which the live clock reads
     start_ms = emscripten_get_now();
-    if (!start_up_page_show()) {
+    if (!start_up_show_choosing(choose_page_sound_device)) {
         report_failure("the module data/zentaro.mod is missing from the page");
         return 1;
     }

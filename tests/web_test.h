@@ -1,0 +1,49 @@
+// What the browser tests share: the page's address, a run of the page in
+// headless Chromium through tests/web_console.py, a ?frame= screenshot as the
+// README gives it, and the console's lines. Needs WEB_PAGE, CHROMIUM and
+// WEB_CONSOLE defined.
+#pragma once
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/test_files.h"
+
+// The page with query, quoted for the shell.
+inline std::string page_url(const std::string& query)
+{
+    return std::string("'file://") + WEB_PAGE + (query.empty() ? "" : "?" + query) + "'";
+}
+
+// web_console.py [options] on the page with query for seconds; actions as
+// that script takes them, quoted for the shell. The screenshot is dir/show.png.
+inline CommandResult browse(const std::string& dir, const std::string& options, const std::string& query,
+                            double seconds, const std::string& actions = "")
+{
+    return run_logged(dir, std::string("python3 ") + WEB_CONSOLE + " " + options + " " + CHROMIUM + " " +
+                               page_url(query) + " " + std::to_string(seconds) + " " + dir + "/show.png " + actions);
+}
+
+// The README's command for a ?frame= picture, on a fresh profile kept off
+// the network; flags are added (a device scale factor, say). The exit status.
+inline int chromium_screenshot(const std::string& query, const std::string& shot, const std::string& dir,
+                               const std::string& flags = "")
+{
+    return run_command(
+        std::string(CHROMIUM) +
+            " --headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader --window-size=1024,768"
+            " --hide-scrollbars --virtual-time-budget=600000 " + flags + " --screenshot=" + shot + " " +
+            page_url(query) + " --user-data-dir=" + shot + ".profile --disable-background-networking"
+            " --disable-component-update --disable-sync --no-first-run --disable-quic >" + dir + "/chromium.log 2>&1",
+        900);
+}
+
+// Lines of the console that start with prefix, without it.
+inline std::vector<std::string> lines_after(const std::string& out, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
+    return found;
+}
