@@ -70,25 +70,25 @@ static std::vector<uint8_t> frame(double p, int width, int height)
 // other way round).
 static std::map<int, int> black_runs(const std::vector<uint8_t>& rgba, int width, int height)
 {
-    auto black = [&](int x, int y) {
-        const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+    auto black = [&](int pixel) {
+        const uint8_t* p = &rgba[static_cast<size_t>(pixel) * 4];
         return p[0] < 40 && p[1] < 40 && p[2] < 40;
     };
-    std::vector<int> across(rgba.size() / 4), up(rgba.size() / 4);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width;) {
-            int end = x;
-            while (end < width && black(end, y)) ++end;
-            for (int k = x; k < end; ++k) across[static_cast<size_t>(y) * width + k] = end - x;
-            x = std::max(end, x + 1);
-        }
-    for (int x = 0; x < width; ++x)
-        for (int y = 0; y < height;) {
-            int end = y;
-            while (end < height && black(x, end)) ++end;
-            for (int k = y; k < end; ++k) up[static_cast<size_t>(k) * width + x] = end - y;
-            y = std::max(end, y + 1);
-        }
+    // Each pixel's run length along lines of length `along`, `lines` of them;
+    // at(line, i) is the pixel's index.
+    auto runs_of = [&](int lines, int along, auto at) {
+        std::vector<int> length(rgba.size() / 4);
+        for (int line = 0; line < lines; ++line)
+            for (int i = 0; i < along;) {
+                int end = i;
+                while (end < along && black(at(line, end))) ++end;
+                for (int k = i; k < end; ++k) length[at(line, k)] = end - i;
+                i = std::max(end, i + 1);
+            }
+        return length;
+    };
+    const std::vector<int> across = runs_of(height, width, [&](int y, int x) { return y * width + x; });
+    const std::vector<int> up = runs_of(width, height, [&](int x, int y) { return y * width + x; });
     std::map<int, int> runs;
     for (size_t i = 0; i < across.size(); ++i)
         if (across[i] > 0) ++runs[std::min(across[i], up[i])];
