@@ -24,9 +24,12 @@ pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_
   --load=module-native-protocol-unix 2>"$work/pulseaudio.log" || { echo "web_firefox_sound.sh: pulseaudio did not start:" >&2; cat "$work/pulseaudio.log" >&2; exit 1; }
 trap 'pulseaudio --kill 2>/dev/null || true; rm -rf "$work"' EXIT
 
-firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds" || {
+# Once more when Firefox said nothing at all: on a busy machine its first
+# start on a fresh profile has been seen to print nothing in two minutes.
+firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds" ||
+  { ! grep -q "console\." "$work/console.txt" && firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds"; } || {
   echo "web_firefox_sound.sh: Firefox printed no recording within $wait_seconds s" >&2
-  grep "console\." "$work/console.txt" | cut -c1-200 >&2 || true
+  grep "console\." "$work/console.txt" | cut -c1-200 >&2 || tail -5 "$work/console.txt" >&2 || true
   exit 1
 }
 sed -n 's/^console\.log: "periodica-test: \(.*\)"$/\1/p' "$work/console.txt" >"$out"
