@@ -59,6 +59,7 @@ function openPeriodicaSound(options) {
     failure: '',
     first: -1,             // context frame of the sound's first sample
     made: 0,               // samples made, as far as the page has heard
+    lastReport: 0,         // page time (ms) of the worklet's last report
     changes: [],           // [first sample, position] pairs not yet taken
     interval: 1000 / 60,   // the display's frame interval, ms, as the frames show it
     lastTimestamp: 0,
@@ -103,6 +104,7 @@ function openPeriodicaSound(options) {
       if (sound.state === 'opening') sound.state = 'playing';
     }
     sound.made = message.made;
+    sound.lastReport = performance.now();
     for (let i = 0; i < message.changes.length; i += 2)
       sound.changes.push(message.changes[i], message.changes[i + 1]);
   }

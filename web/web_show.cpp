@@ -35,6 +35,8 @@ static constexpr double kWorkletWaitMs = 5000;
 // How far a frame may be shown beyond the sound made so far, in samples
 // (46 ms: a frame interval and the reports' spacing, with room).
 static constexpr double kUnheardSamples = 2048;
+// Reports come every 4 quanta (11.6 ms); one older than this is held up.
+static constexpr double kFreshReportMs = 30;
 // Position changes taken from the page per call.
 static constexpr int kChangesPerTake = 64;
 
@@ -74,6 +76,8 @@ EM_JS(void, copy_sound_failure, (char* text, int capacity), {
 });
 EM_JS(double, heard_sample, (double timestamp), { return Module['sound'].heardSample(timestamp); });
 EM_JS(double, samples_made, (), { return Module['sound'].made; });
+// Milliseconds since the worklet's last report reached the page.
+EM_JS(double, report_age_ms, (), { return performance.now() - Module['sound'].lastReport; });
 // Moves up to capacity (first sample, position) pairs into pairs; their count.
 EM_JS(int, take_position_changes, (int32_t* pairs, int capacity), {
     const changes = Module['sound'].changes;
@@ -132,10 +136,11 @@ static bool sound_settled()
 }
 
 // Brings the heard clock to the frame begun at timestamp; false when the
-// frame would be shown well beyond the sound the page has heard of (after a
-// stall, reports still on their way), so it is better not drawn. A little
-// beyond is usual: the frame is shown a frame interval from now, and on a
-// device with little latency that sound may not be made yet.
+// frame would be shown beyond the sound the page has heard of while the
+// worklet's reports are late (the page was stalled and they wait in its
+// queue), so it is better not drawn. Beyond it with fresh reports is usual:
+// the frame is shown a frame interval from now, and on a device with little
+// latency that sound may not be made yet.
 static bool hear_frame(double timestamp)
 {
     int32_t pairs[kChangesPerTake * 2];
@@ -144,7 +149,8 @@ static bool hear_frame(double timestamp)
     }
     frame_sample = heard_sample(timestamp);
     heard_clock_hear(frame_sample);
-    return frame_sample < samples_made() + kUnheardSamples;
+    if (frame_sample < samples_made()) return true;
+    return report_age_ms() < kFreshReportMs && frame_sample < samples_made() + kUnheardSamples;
 }
 
 static void report_position()
