@@ -16,7 +16,8 @@ static const struct {
     ES_SLOT(GenTextures), ES_SLOT(GetIntegerv), ES_SLOT(GetProgramInfoLog), ES_SLOT(GetProgramiv),
     ES_SLOT(GetShaderInfoLog), ES_SLOT(GetShaderiv), ES_SLOT(GetUniformLocation), ES_SLOT(LinkProgram),
     ES_SLOT(PixelStorei), ES_SLOT(ReadPixels), ES_SLOT(ShaderSource), ES_SLOT(TexImage2D),
-    ES_SLOT(TexParameteri), ES_SLOT(Uniform1f), ES_SLOT(Uniform1i), ES_SLOT(UseProgram),
+    ES_SLOT(TexParameteri), ES_SLOT(Uniform1f), ES_SLOT(Uniform1i), ES_SLOT(Uniform2f), ES_SLOT(Uniform3fv), ES_SLOT(Uniform4fv),
+    ES_SLOT(UseProgram),
     ES_SLOT(VertexAttribPointer), ES_SLOT(Viewport),
 };
 #undef ES_SLOT

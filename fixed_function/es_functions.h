@@ -46,6 +46,9 @@ struct EsFunctions {
     void (*TexParameteri)(GLenum, GLenum, GLint);
     void (*Uniform1f)(GLint, GLfloat);
     void (*Uniform1i)(GLint, GLint);
+    void (*Uniform2f)(GLint, GLfloat, GLfloat);
+    void (*Uniform3fv)(GLint, GLsizei, const GLfloat*);
+    void (*Uniform4fv)(GLint, GLsizei, const GLfloat*);
     void (*UseProgram)(GLuint);
     void (*VertexAttribPointer)(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*);
     void (*Viewport)(GLint, GLint, GLsizei, GLsizei);

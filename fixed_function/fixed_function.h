@@ -20,10 +20,12 @@
 //   passed through   textures, clear, glReadPixels, glFinish, glPixelStorei,
 //                    glGetIntegerv
 //
-// Vertices are transformed and lit on the CPU and gathered into one indexed
-// buffer that is drawn once per draw state, so a frame of a thousand small
-// quads is a handful of ES draw calls. Calls inside glBegin/glEnd other than
-// those OpenGL allows there are not checked, nor are GL errors raised.
+// Vertices are recorded as given and gathered into one indexed buffer with
+// a table of the matrices they were given under; the shaders transform,
+// light and widen them. A frame of a thousand small quads, each under its
+// own matrix, is a handful of ES draw calls. Calls inside glBegin/glEnd
+// other than those OpenGL allows there are not checked, nor are GL errors
+// raised.
 #pragma once
 #include <string>
 

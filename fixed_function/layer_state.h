@@ -10,13 +10,24 @@ struct Mat4 {
     float m[16];
 };
 
-// A vertex as the ES shaders take it: clip-space position, clamped colour,
-// texture coordinates.
-struct BatchVertex {
-    float position[4];
+// A vertex as the batch keeps it, still in object space: the shaders
+// transform, light and (for lines) widen it. For a triangle's vertex, extra
+// is its normal; for a wide line's corner, the line's other end. control
+// packs the matrix slot and what kind of vertex it is (kVertex... below).
+struct LayerVertex {
+    float position[3];
+    float extra[3];
     float color[4];
     float texcoord[2];
+    float control;
 };
+
+// control = slot * kSlotStride + flags.
+constexpr float kVertexLit = 1;        // light it (colour from the lights, not its own)
+constexpr float kVertexLine = 2;       // a wide line's corner
+constexpr float kVertexLineFirst = 4;  // ...at the line's first end (else its second)
+constexpr float kVertexLineLeft = 8;   // ...on the minus side of the widening axis
+constexpr float kSlotStride = 16;
 
 struct Light {
     bool enabled;
@@ -24,7 +35,7 @@ struct Light {
     float direction[3];  // unit vector toward the light, eye space
 };
 
-// What the shaders and the fragment stages need; a change of any of it
+// What picks the program and the fragment stages; a change of any of it
 // draws what is batched first.
 struct DrawState {
     bool texturing;
@@ -37,9 +48,7 @@ struct LayerState {
     Mat4 stack[2][32];
     int depth[2];
     int mode;  // 0 or 1, the stack glMatrixMode chose
-    bool mvp_stale;       // the product below must be recomputed
-    Mat4 mvp;             // projection * model-view
-    float normal_matrix[9];  // inverse transpose of the model-view's 3x3, column-major
+    bool matrices_changed;  // since the batch's last matrix slot was taken
 
     float color[4];
     float texcoord[2];
@@ -72,21 +81,21 @@ inline Mat4& current_matrix()
 // Both stacks to one identity matrix each, model-view chosen.
 void reset_matrices();
 
-// Brings layer.mvp and layer.normal_matrix up to date with the stacks.
-void update_derived_matrices();
+// The matrices of the moment as one slot of the shaders' table: the product
+// projection * model-view, then the model-view's normal matrix (inverse
+// transpose of its 3x3) as three columns padded to four floats.
+constexpr int kSlotFloats = 28;
+void matrix_slot(float out[kSlotFloats]);
 
-// Transforms and lights one vertex given in object space.
-BatchVertex process_vertex(const float position[3], const float normal[3], const float color[4],
-                           const float texcoord[2]);
-
-// Appends count vertices (at most kMaxBatchVertices) to the batch, drawing
-// what is batched first if they would not fit, and returns the batch index
-// of the first; batch_triangle then joins three of them, by those indices.
+// Appends count vertices (at most kMaxBatchVertices) to the batch under the
+// matrices of the moment, drawing what is batched first if they would not
+// fit, and returns the batch index of the first; batch_triangle then joins
+// three of them, by those indices.
 constexpr size_t kMaxBatchVertices = 65536;  // ES 2.0 indices are 16-bit
-uint16_t batch_vertices(const BatchVertex* vertices, size_t count);
+uint16_t batch_vertices(const LayerVertex* vertices, size_t count);
 void batch_triangle(uint16_t a, uint16_t b, uint16_t c);
-// Appends the wide line from a to b as triangles.
-void batch_line(const BatchVertex& a, const BatchVertex& b);
+// Appends the wide line from a to b: four corners that the shaders place.
+void batch_line(const LayerVertex& a, const LayerVertex& b);
 // Draws the batch if anything is in it; state setters call it before a change.
 void flush_batch();
 // Builds the shaders; false with a reason in error.

@@ -1,5 +1,6 @@
-// The two matrix stacks and their operations, kept on the CPU: vertices are
-// transformed here, and glGet hands the matrices back without asking ES.
+// The two matrix stacks and their operations, kept on the CPU: each batch
+// hands the shaders the matrices its vertices were given under, and glGet
+// hands them back without asking ES.
 #include <cmath>
 #include <cstring>
 
@@ -30,14 +31,14 @@ static Mat4 multiply(const Mat4& a, const Mat4& b)
 static void multiply_current(const Mat4& by)
 {
     current_matrix() = multiply(current_matrix(), by);
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }
 
-void update_derived_matrices()
+void matrix_slot(float out[kSlotFloats])
 {
-    if (!layer.mvp_stale) return;
     const Mat4& modelview = layer.stack[0][layer.depth[0]];
-    layer.mvp = multiply(layer.stack[1][layer.depth[1]], modelview);
+    const Mat4 mvp = multiply(layer.stack[1][layer.depth[1]], modelview);
+    for (int k = 0; k < 16; ++k) out[k] = mvp.m[k];
     // Normals go through the inverse transpose of the model-view's upper
     // 3x3; as in OpenGL without GL_NORMALIZE, they are not rescaled.
     const float* m = modelview.m;
@@ -49,10 +50,12 @@ void update_derived_matrices()
     const double scale = det != 0 ? 1 / det : 0;
     // (M^-1)^T is the cofactor matrix over the determinant; cofactor[] is
     // laid out by rows of M, which are the columns of the transpose.
-    for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column)
-            layer.normal_matrix[column * 3 + row] = static_cast<float>(cofactor[row * 3 + column] * scale);
-    layer.mvp_stale = false;
+    float* normal = out + 16;
+    for (int column = 0; column < 3; ++column) {
+        for (int row = 0; row < 3; ++row)
+            normal[column * 4 + row] = static_cast<float>(cofactor[row * 3 + column] * scale);
+        normal[column * 4 + 3] = 0;
+    }
 }
 
 void glMatrixMode(GLenum mode)
@@ -64,7 +67,7 @@ void glMatrixMode(GLenum mode)
 void glLoadIdentity()
 {
     current_matrix() = identity();
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }
 
 // Overflow and underflow are ignored, as OpenGL ignores them (with an error
@@ -82,14 +85,14 @@ void glPopMatrix()
     int& depth = layer.depth[layer.mode];
     if (depth == 0) return;
     --depth;
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
     float* m = current_matrix().m;
     for (int row = 0; row < 4; ++row) m[12 + row] += m[row] * x + m[4 + row] * y + m[8 + row] * z;
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }
 
 void glScalef(GLfloat x, GLfloat y, GLfloat z)
@@ -100,7 +103,7 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z)
         m[4 + row] *= y;
         m[8 + row] *= z;
     }
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }
 
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
@@ -159,5 +162,5 @@ void reset_matrices()
         layer.stack[mode][0] = identity();
     }
     layer.mode = 0;
-    layer.mvp_stale = true;
+    layer.matrices_changed = true;
 }

@@ -1,6 +1,8 @@
 // Switches and settings. What ES has is passed on after the batch drawn so
-// far is flushed (only when the value changes); texturing, the alpha test
-// and lighting live in the layer (shader choice and CPU lighting).
+// far is flushed (only when the value changes); texturing, the alpha test,
+// the lights and the line width live in the layer (the shader's choice and
+// its uniforms); lighting itself is marked on each vertex.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -49,9 +51,9 @@ static void set_switch(GLenum cap, bool on)
     }
     bool* own = layer_switch(cap);
     if (!own || *own == on) return;
-    // Lighting is applied to vertices as they come, so only texturing and
-    // the alpha test change what the batch so far needs.
-    if (cap == GL_TEXTURE_2D || cap == GL_ALPHA_TEST) flush_batch();
+    // Each vertex says whether it is lit, so only the other switches change
+    // what the batch so far needs.
+    if (cap != GL_LIGHTING) flush_batch();
     *own = on;
 }
 
@@ -123,14 +125,15 @@ void glFrontFace(GLenum mode)
     es.FrontFace(mode);
 }
 
-// Lines are widened as they are batched, so the width needs no flush. As in
-// OpenGL, an aliased line's width is the nearest whole number of pixels (at
-// least 1): a fractional width would step a pixel thicker and thinner along
-// the line.
+// As in OpenGL, an aliased line's width is the nearest whole number of
+// pixels (at least 1): a fractional width would step a pixel thicker and
+// thinner along the line.
 void glLineWidth(GLfloat width)
 {
-    const float whole = std::round(width);
-    layer.line_width = whole > 1 ? whole : 1;
+    const float whole = std::max(1.0f, std::round(width));
+    if (whole == layer.line_width) return;
+    flush_batch();
+    layer.line_width = whole;
 }
 
 // Diffuse colour, and the direction of a directional light (w = 0), carried
@@ -139,13 +142,20 @@ void glLightfv(GLenum name, GLenum parameter, const GLfloat* values)
 {
     if (name != GL_LIGHT0 && name != GL_LIGHT1) return;
     Light& light = layer.lights[name - GL_LIGHT0];
-    if (parameter == GL_DIFFUSE) std::memcpy(light.diffuse, values, sizeof light.diffuse);
+    if (parameter == GL_DIFFUSE && std::memcmp(light.diffuse, values, sizeof light.diffuse) != 0) {
+        flush_batch();
+        std::memcpy(light.diffuse, values, sizeof light.diffuse);
+    }
     if (parameter != GL_POSITION) return;
     const float* m = layer.stack[0][layer.depth[0]].m;
     float d[3];
     for (int row = 0; row < 3; ++row) d[row] = m[row] * values[0] + m[4 + row] * values[1] + m[8 + row] * values[2];
     const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-    for (int row = 0; row < 3; ++row) light.direction[row] = length > 0 ? d[row] / length : 0;
+    float direction[3];
+    for (int row = 0; row < 3; ++row) direction[row] = length > 0 ? d[row] / length : 0;
+    if (std::memcmp(direction, light.direction, sizeof direction) == 0) return;
+    flush_batch();
+    std::memcpy(light.direction, direction, sizeof direction);
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)

@@ -1,61 +1,30 @@
-// Vertices in: immediate mode and client arrays. Each vertex is transformed
-// to clip space and lit here, then its primitive is cut into triangles (or
-// wide-line quads) for the batch.
+// Vertices in: immediate mode and client arrays. Each vertex is recorded as
+// given, in object space, with what it needs to be lit; its primitive is cut
+// into triangles (or wide-line corners) for the batch, and the shaders do
+// the per-vertex work.
 #include <algorithm>
 #include <vector>
 
 #include "fixed_function/layer_state.h"
 
 static GLenum primitive = 0;  // the glBegin mode, 0 outside glBegin/glEnd
-static std::vector<BatchVertex> pending;  // this primitive's vertices so far
+static std::vector<LayerVertex> pending;  // this primitive's vertices so far
 
-static float clamp01(float value)
+static LayerVertex record_vertex(const float position[3], const float normal[3])
 {
-    return std::min(1.0f, std::max(0.0f, value));
-}
-
-// The default material (ambient 0.2, diffuse 0.8, no specular or emission)
-// under the default scene ambient 0.2, with each enabled light's diffuse
-// term; lights keep their default black ambient and their specular meets
-// the material's black.
-static void light_vertex(const float normal[3], float out[4])
-{
-    const float* n = layer.normal_matrix;
-    const float eye[3] = {n[0] * normal[0] + n[3] * normal[1] + n[6] * normal[2],
-                          n[1] * normal[0] + n[4] * normal[1] + n[7] * normal[2],
-                          n[2] * normal[0] + n[5] * normal[1] + n[8] * normal[2]};
-    float sum[3] = {0.2f * 0.2f, 0.2f * 0.2f, 0.2f * 0.2f};
-    for (const Light& light : layer.lights) {
-        if (!light.enabled) continue;
-        const float facing = eye[0] * light.direction[0] + eye[1] * light.direction[1] + eye[2] * light.direction[2];
-        if (facing <= 0) continue;
-        for (int c = 0; c < 3; ++c) sum[c] += facing * 0.8f * light.diffuse[c];
-    }
-    for (int c = 0; c < 3; ++c) out[c] = clamp01(sum[c]);
-    out[3] = 1;  // the material's diffuse alpha
-}
-
-BatchVertex process_vertex(const float position[3], const float normal[3], const float color[4],
-                           const float texcoord[2])
-{
-    update_derived_matrices();
-    BatchVertex v;
-    const float* m = layer.mvp.m;
-    for (int row = 0; row < 4; ++row)
-        v.position[row] = m[row] * position[0] + m[4 + row] * position[1] + m[8 + row] * position[2] + m[12 + row];
-    if (layer.lighting) {
-        light_vertex(normal, v.color);
-    } else {
-        for (int c = 0; c < 4; ++c) v.color[c] = clamp01(color[c]);
-    }
-    v.texcoord[0] = texcoord[0];
-    v.texcoord[1] = texcoord[1];
+    LayerVertex v;
+    std::copy(position, position + 3, v.position);
+    std::copy(normal, normal + 3, v.extra);
+    std::copy(layer.color, layer.color + 4, v.color);
+    v.texcoord[0] = layer.texcoord[0];
+    v.texcoord[1] = layer.texcoord[1];
+    v.control = layer.lighting ? kVertexLit : 0;
     return v;
 }
 
 // Cuts the primitive's vertices into triangles or line segments, as OpenGL
 // would assemble them; an unfinished trailing group is dropped, as there.
-static void assemble(GLenum mode, const BatchVertex* v, size_t count)
+static void assemble(GLenum mode, const LayerVertex* v, size_t count)
 {
     switch (mode) {
     case GL_TRIANGLES:
@@ -78,7 +47,7 @@ static void assemble(GLenum mode, const BatchVertex* v, size_t count)
         if (count < 3) break;
         if (count > kMaxBatchVertices) {  // one triangle at a time, copying the shared vertices
             for (size_t k = 0; k + 2 < count; ++k) {
-                const BatchVertex t[3] = {mode == GL_POLYGON ? v[0] : v[k], v[k + 1], v[k + 2]};
+                const LayerVertex t[3] = {mode == GL_POLYGON ? v[0] : v[k], v[k + 1], v[k + 2]};
                 const uint16_t i = batch_vertices(t, 3);
                 // Every other strip triangle swaps its first two vertices to keep the winding.
                 if (mode == GL_TRIANGLE_STRIP && k % 2 == 1) batch_triangle(i + 1, i, i + 2);
@@ -122,12 +91,12 @@ void glEnd()
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
     const float position[3] = {x, y, z};
-    pending.push_back(process_vertex(position, layer.normal, layer.color, layer.texcoord));
+    pending.push_back(record_vertex(position, layer.normal));
 }
 
 void glVertex3fv(const GLfloat* v)
 {
-    pending.push_back(process_vertex(v, layer.normal, layer.color, layer.texcoord));
+    pending.push_back(record_vertex(v, layer.normal));
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b)
@@ -184,16 +153,16 @@ void glNormalPointer(GLenum, GLsizei stride, const void* pointer)
 
 // Array element k as glVertex would take it, with the array's normal when
 // that array is on and the current one otherwise.
-static BatchVertex array_vertex(size_t k)
+static LayerVertex array_vertex(size_t k)
 {
     const auto* position = reinterpret_cast<const float*>(layer.vertex_pointer + k * layer.vertex_stride);
     const float* normal = layer.normal_array
                               ? reinterpret_cast<const float*>(layer.normal_pointer + k * layer.normal_stride)
                               : layer.normal;
-    return process_vertex(position, normal, layer.color, layer.texcoord);
+    return record_vertex(position, normal);
 }
 
-static std::vector<BatchVertex> gathered;
+static std::vector<LayerVertex> gathered;
 
 void glDrawArrays(GLenum mode, GLint first, GLsizei count)
 {

@@ -170,24 +170,10 @@ static void alpha_test(std::vector<float>*)
     glDisable(GL_ALPHA_TEST);
 }
 
-// A tumbling box lit by two coloured lights, by immediate mode and by
-// arrays, one of them under a scale (normals not renormalised).
-static void lighting(std::vector<float>*)
+// A box -1..1 scaled to 0.4, as arrays: per vertex its face's normal, then
+// its position.
+static void box_faces(GLfloat faces[24][6])
 {
-    static const GLfloat magenta[4] = {1, 0, 1, 1}, cyan[4] = {0, 1, 1, 1};
-    static const GLfloat from_right[4] = {1, 1.5f, 0.5f, 0}, from_left[4] = {-2, -0.5f, 1, 0};
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, magenta);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, cyan);
-    glPushMatrix();
-    glRotatef(25, 0, 1, 0);  // the lights are placed under this turn
-    glLightfv(GL_LIGHT0, GL_POSITION, from_right);
-    glLightfv(GL_LIGHT1, GL_POSITION, from_left);
-    glPopMatrix();
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    // Per face its normal, then its corners on the box -1..1 (scaled to 0.4).
     static const float kBox[6][5][3] = {
         {{0, 0, 1}, {-1, -1, 1}, {1, -1, 1}, {1, 1, 1}, {-1, 1, 1}},
         {{0, 0, -1}, {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}},
@@ -195,12 +181,39 @@ static void lighting(std::vector<float>*)
         {{-1, 0, 0}, {-1, -1, -1}, {-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}},
         {{0, 1, 0}, {-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}},
         {{0, -1, 0}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}, {-1, -1, 1}}};
-    GLfloat faces[24][6];  // normal, position
     for (int k = 0; k < 24; ++k)
         for (int a = 0; a < 3; ++a) {
             faces[k][a] = kBox[k / 4][0][a];
             faces[k][3 + a] = 0.4f * kBox[k / 4][1 + k % 4][a];
         }
+}
+
+// A magenta light from the right and a cyan one from the left, placed under
+// a turn of the view, both on with lighting and the depth test.
+static void two_coloured_lights()
+{
+    static const GLfloat magenta[4] = {1, 0, 1, 1}, cyan[4] = {0, 1, 1, 1};
+    static const GLfloat from_right[4] = {1, 1.5f, 0.5f, 0}, from_left[4] = {-2, -0.5f, 1, 0};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, magenta);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, cyan);
+    glPushMatrix();
+    glRotatef(25, 0, 1, 0);
+    glLightfv(GL_LIGHT0, GL_POSITION, from_right);
+    glLightfv(GL_LIGHT1, GL_POSITION, from_left);
+    glPopMatrix();
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+}
+
+// A tumbling box lit by two coloured lights, by immediate mode and by
+// arrays, one of them under a scale (normals not renormalised).
+static void lighting(std::vector<float>*)
+{
+    two_coloured_lights();
+    GLfloat faces[24][6];
+    box_faces(faces);
     glPushMatrix();
     glTranslatef(-0.7f, 0, 0);
     glRotatef(35, 1, 0, 0);
@@ -226,6 +239,47 @@ static void lighting(std::vector<float>*)
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glPopMatrix();
+}
+
+// The same arrays drawn three times, the matrix and the lights changed
+// between the draws: each draw is lit and placed as things stood when it
+// was made. Then a ring of small quads, each under a matrix of its own:
+// more matrices than one draw of the layer holds.
+static void redrawn_geometry(std::vector<float>*)
+{
+    two_coloured_lights();
+    GLfloat faces[24][6];
+    box_faces(faces);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
+    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+    static const GLfloat yellow[4] = {1, 1, 0, 1}, from_below[4] = {0, -1, 0.3f, 0};
+    for (int k = 0; k < 3; ++k) {
+        glPushMatrix();
+        glTranslatef(-0.85f + 0.85f * k, 0.4f, 0);
+        glRotatef(30.0f + 55 * k, 1, 1, 0);
+        if (k == 1) glLightfv(GL_LIGHT0, GL_DIFFUSE, yellow);
+        if (k == 2) {
+            glLightfv(GL_LIGHT1, GL_POSITION, from_below);  // under this box's turn
+            glDisable(GL_LIGHT0);
+        }
+        glDrawArrays(GL_QUADS, 0, 24);
+        glPopMatrix();
+    }
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_LIGHTING);
+    for (int k = 0; k < 90; ++k) {
+        glPushMatrix();
+        glTranslatef(0, -0.5f, 0);
+        glRotatef(4.0f * k, 0, 0, 1);
+        glTranslatef(0.42f, 0, 0);
+        glRotatef(11.0f * k, 0, 0, 1);
+        coloured_quad(k / 90.0f, 1 - k / 90.0f, 0.5f, -0.05f, -0.05f, 0.05f, 0.05f);
+        glPopMatrix();
+    }
+    glDisable(GL_DEPTH_TEST);
 }
 
 // One counter-clockwise and one clockwise quad under each culling set-up.
@@ -357,6 +411,27 @@ static void viewport(std::vector<float>*)
     coloured_quad(0, 1, 0, 0.9f, 0.6f, 1.3f, 0.95f);
 }
 
+// Wide lines where the picture ends: across it and out past both sides,
+// along its left border and out through the top and bottom, out through a
+// corner; and a strip from in front of the near plane to behind the eye,
+// cut where it crosses, under culling that keeps clockwise faces only.
+static void edge_lines(std::vector<float>*)
+{
+    coloured_quad(0.25f, 0.25f, 0.25f, -1.33f, -1, 1.33f, 1);
+    glLineWidth(3);
+    glColor3f(1, 1, 0);
+    shape(GL_LINES, {-2.0f, 0.7f, 0, 2.0f, 0.9f, 0, -1.31f, -1.3f, 0, -1.31f, 1.3f, 0, 0.9f, -0.2f, 0,
+                     1.6f, -1.4f, 0});
+    glColor3f(0, 1, 1);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    glCullFace(GL_BACK);
+    shape(GL_LINE_STRIP, {-1.0f, -0.7f, -0.5f, 0.3f, -0.2f, 2.0f, 0.9f, 0.6f, 4.0f});
+    glCullFace(GL_FRONT);
+    shape(GL_LINE_STRIP, {-0.6f, 0.2f, 1.0f, 0.4f, 0.3f, -0.5f, 0.5f, -0.9f, -1.0f});
+    glDisable(GL_CULL_FACE);
+}
+
 // Texture coordinates past 1 repeat; the colour tints the picture.
 static void texture_modulate(std::vector<float>*)
 {
@@ -381,7 +456,8 @@ const FixedFunctionCase kFixedFunctionCases[] = {
     {"culling", culling},             {"wide lines", wide_lines},
     {"state between draws", state_between_draws}, {"depth", depth},
     {"primitives", primitives},       {"viewport", viewport},
-    {"texture modulate", texture_modulate},
+    {"texture modulate", texture_modulate}, {"redrawn geometry", redrawn_geometry},
+    {"edge lines", edge_lines},
 };
 const int kFixedFunctionCaseCount = sizeof kFixedFunctionCases / sizeof kFixedFunctionCases[0];
 
