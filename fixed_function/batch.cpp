@@ -14,6 +14,7 @@
 
 #include "fixed_function/es_functions.h"
 #include "fixed_function/layer_state.h"
+#include "fixed_function/shaders.h"
 
 static constexpr int kMostSlots = 64;
 // Uniform vectors besides the slots: two lights (direction, diffuse), the
@@ -59,46 +60,12 @@ attribute vec3 extra;
 attribute vec4 color;
 attribute vec2 texcoord;
 attribute float control;
-uniform vec4 slots[SLOTS * 7];
 uniform vec3 light_direction[2];
 uniform vec3 light_diffuse[2];
-uniform vec2 viewport_half;
-uniform vec2 line;  // half width in pixels, 1 when kept faces wind counter-clockwise
 varying vec4 v_color;
 #if TEXTURING
 varying vec2 v_texcoord;
 #endif
-
-vec4 to_clip(int base, vec3 p)
-{
-    return slots[base] * p.x + slots[base + 1] * p.y + slots[base + 2] * p.z + slots[base + 3];
-}
-
-// The corner of a wide line: cut at the near plane (z >= -w), then moved
-// half the width along the axis across the line, to the side that winds
-// the pair of triangles as a face culling keeps.
-vec4 line_corner(int base, float flags)
-{
-    bool first = mod(floor(flags / 4.0), 2.0) > 0.5;
-    float side = flags >= 8.0 ? -1.0 : 1.0;
-    vec4 own = to_clip(base, position);
-    vec4 other = to_clip(base, extra);
-    vec4 a = first ? own : other;
-    vec4 b = first ? other : own;
-    float da = a.z + a.w;
-    float db = b.z + b.w;
-    if (da < 0.0 && db < 0.0) return vec4(2.0, 2.0, 2.0, 1.0);  // all four corners alike: nothing drawn
-    if (da < 0.0) a = a + (b - a) * (da / (da - db));
-    if (db < 0.0) b = b + (a - b) * (db / (db - da));
-    vec2 d = (b.xy / b.w - a.xy / a.w) * viewport_half;
-    bool across = abs(d.x) >= abs(d.y);
-    bool ccw = across ? d.x > 0.0 : d.y < 0.0;
-    if (ccw != (line.y > 0.5)) side = -side;
-    vec4 p = first ? a : b;
-    if (across) p.y += side * line.x / viewport_half.y * p.w;
-    else p.x += side * line.x / viewport_half.x * p.w;
-    return p;
-}
 
 void main()
 {
@@ -106,7 +73,8 @@ void main()
     float flags = control - slot * 16.0;
     int base = int(slot) * 7;
     if (mod(floor(flags / 2.0), 2.0) > 0.5) {
-        gl_Position = line_corner(base, flags);
+        bool first = mod(floor(flags / 4.0), 2.0) > 0.5;
+        gl_Position = line_corner(base, position, extra, first, flags >= 8.0 ? -1.0 : 1.0);
         v_color = clamp(color, 0.0, 1.0);
     } else {
         gl_Position = to_clip(base, position);
@@ -153,51 +121,14 @@ void main()
 }
 )";
 
-// True when a shader compiled or a program linked; otherwise what, followed
-// by the driver's log, in error.
-static bool succeeded(GLuint object, GLenum status, void (*get)(GLuint, GLenum, GLint*),
-                      void (*get_log)(GLuint, GLsizei, GLsizei*, GLchar*), const char* what, std::string* error)
-{
-    GLint ok = 0;
-    get(object, status, &ok);
-    if (ok) return true;
-    char log[512] = "";
-    get_log(object, sizeof log, nullptr, log);
-    *error = std::string(what) + log;
-    return false;
-}
-
-static GLuint compile(GLenum type, const char* prefix, const char* source, std::string* error)
-{
-    const GLuint shader = es.CreateShader(type);
-    const GLchar* parts[2] = {prefix, source};
-    es.ShaderSource(shader, 2, parts, nullptr);
-    es.CompileShader(shader);
-    const bool compiled = succeeded(shader, GL_COMPILE_STATUS, es.GetShaderiv, es.GetShaderInfoLog,
-                                    "the layer's shader does not compile: ", error);
-    return compiled ? shader : 0;
-}
-
 static bool build_program(int index, std::string* error)
 {
     const std::string prefix = std::string("#define TEXTURING ") + ((index & 1) ? "1" : "0") +
                                "\n#define ALPHA_TEST " + ((index & 2) ? "1" : "0") +
                                "\n#define SLOTS " + std::to_string(most_slots) + "\n";
-    const GLuint vertex = compile(GL_VERTEX_SHADER, prefix.c_str(), kVertexShader, error);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, prefix.c_str(), kFragmentShader, error);
-    if (!vertex || !fragment) return false;
-    const GLuint name = es.CreateProgram();
-    es.AttachShader(name, vertex);
-    es.AttachShader(name, fragment);
-    es.BindAttribLocation(name, kPosition, "position");
-    es.BindAttribLocation(name, kExtra, "extra");
-    es.BindAttribLocation(name, kColor, "color");
-    es.BindAttribLocation(name, kTexcoord, "texcoord");
-    es.BindAttribLocation(name, kControl, "control");
-    es.LinkProgram(name);
-    if (!succeeded(name, GL_LINK_STATUS, es.GetProgramiv, es.GetProgramInfoLog,
-                   "the layer's shaders do not link: ", error))
-        return false;
+    static const char* const kAttributes[] = {"position", "extra", "color", "texcoord", "control"};
+    const GLuint name = build_layer_program(prefix, kVertexShader, kFragmentShader, kAttributes, 5, error);
+    if (!name) return false;
     Program& program = programs[index];
     program.name = name;
     program.slots = es.GetUniformLocation(name, "slots");
@@ -211,11 +142,25 @@ static bool build_program(int index, std::string* error)
     return true;
 }
 
+static GLuint vertex_buffer, index_buffer;
+
 static void point_attribute(GLuint attribute, GLint size, size_t offset)
 {
     es.VertexAttribPointer(attribute, size, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(sizeof(LayerVertex)),
                            reinterpret_cast<const void*>(offset));
     es.EnableVertexAttribArray(attribute);
+}
+
+void bind_batch_buffers()
+{
+    es.BindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
+    point_attribute(kPosition, 3, offsetof(LayerVertex, position));
+    point_attribute(kExtra, 3, offsetof(LayerVertex, extra));
+    point_attribute(kColor, 4, offsetof(LayerVertex, color));
+    point_attribute(kTexcoord, 2, offsetof(LayerVertex, texcoord));
+    point_attribute(kControl, 1, offsetof(LayerVertex, control));
+    program_in_use = -1;  // another program may have been in use
 }
 
 bool init_batch(std::string* error)
@@ -228,8 +173,10 @@ bool init_batch(std::string* error)
     program_in_use = -1;
     GLuint buffers[2] = {0, 0};
     es.GenBuffers(2, buffers);
-    es.BindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-    es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    vertex_buffer = buffers[0];
+    index_buffer = buffers[1];
+    es.BindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
     // The buffers stay bound and the attributes stay pointed into them. They
     // are sized once for a full batch, so a flush only copies into them:
     // allocating megabytes at each flush cost more than the copy. A batch
@@ -239,11 +186,7 @@ bool init_batch(std::string* error)
                   GL_DYNAMIC_DRAW);
     es.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(3 * kMaxBatchVertices * sizeof(uint16_t)),
                   nullptr, GL_DYNAMIC_DRAW);
-    point_attribute(kPosition, 3, offsetof(LayerVertex, position));
-    point_attribute(kExtra, 3, offsetof(LayerVertex, extra));
-    point_attribute(kColor, 4, offsetof(LayerVertex, color));
-    point_attribute(kTexcoord, 2, offsetof(LayerVertex, texcoord));
-    point_attribute(kControl, 1, offsetof(LayerVertex, control));
+    bind_batch_buffers();
     batch.clear();
     indices.clear();
     slot_table.assign(static_cast<size_t>(most_slots) * kSlotFloats, 0);
@@ -289,6 +232,15 @@ static SharedUniforms shared_uniforms()
     u.line_half_width = layer.line_width / 2;
     u.want_ccw = (layer.front_face == GL_CCW) == (layer.cull_mode != GL_FRONT) ? 1 : 0;
     return u;
+}
+
+void line_uniform_values(float viewport_half[2], float line[2])
+{
+    const SharedUniforms u = shared_uniforms();
+    viewport_half[0] = u.viewport_half[0];
+    viewport_half[1] = u.viewport_half[1];
+    line[0] = u.line_half_width;
+    line[1] = u.want_ccw;
 }
 
 // Hands the program what changed since it last drew.

@@ -25,6 +25,7 @@ struct EsFunctions {
     void (*DepthFunc)(GLenum);
     void (*DepthRangef)(GLfloat, GLfloat);
     void (*Disable)(GLenum);
+    void (*DisableVertexAttribArray)(GLuint);
     void (*DrawElements)(GLenum, GLsizei, GLenum, const void*);
     void (*Enable)(GLenum);
     void (*EnableVertexAttribArray)(GLuint);
@@ -37,6 +38,7 @@ struct EsFunctions {
     void (*GetProgramiv)(GLuint, GLenum, GLint*);
     void (*GetShaderInfoLog)(GLuint, GLsizei, GLsizei*, GLchar*);
     void (*GetShaderiv)(GLuint, GLenum, GLint*);
+    const GLubyte* (*GetString)(GLenum);
     GLint (*GetUniformLocation)(GLuint, const GLchar*);
     void (*LinkProgram)(GLuint);
     void (*PixelStorei)(GLenum, GLint);

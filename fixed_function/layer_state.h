@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "fixed_function/fixed_function.h"
+
 struct Mat4 {
     float m[16];
 };
@@ -96,6 +98,19 @@ uint16_t batch_vertices(const LayerVertex* vertices, size_t count);
 void batch_triangle(uint16_t a, uint16_t b, uint16_t c);
 // Appends the wide line from a to b: four corners that the shaders place.
 void batch_line(const LayerVertex& a, const LayerVertex& b);
+// Draws the segments of ends (pairs, or a strip's consecutive vertices when
+// strip) at once as instances, after what is batched; false, drawing
+// nothing, when they are few or the driver or their state can't, and the
+// caller batches them.
+bool draw_line_instances(const LayerVertex* ends, size_t count, bool strip);
+// Readies instanced lines where the driver offers instancing; false, with a
+// reason, only when it does and the shaders fail.
+bool init_line_instances(EsLookup lookup, std::string* error);
+// Binds the batch's buffers and points the attributes into them again.
+void bind_batch_buffers();
+// The line uniforms of the moment: the viewport's half size in pixels; the
+// half line width in pixels and 1 when kept faces wind counter-clockwise.
+void line_uniform_values(float viewport_half[2], float line[2]);
 // Draws the batch if anything is in it; state setters call it before a change.
 void flush_batch();
 // Builds the shaders; false with a reason in error.

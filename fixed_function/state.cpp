@@ -228,7 +228,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
 
 bool fixed_function_init(EsLookup lookup, std::string* error)
 {
-    if (!fill_es_functions(lookup, error) || !init_batch(error)) return false;
+    if (!fill_es_functions(lookup, error) || !init_batch(error) || !init_line_instances(lookup, error)) return false;
     layer = LayerState{};
     reset_matrices();
     layer.color[0] = layer.color[1] = layer.color[2] = layer.color[3] = 1;
@@ -244,5 +244,20 @@ bool fixed_function_init(EsLookup lookup, std::string* error)
     layer.cull_mode = GL_BACK;
     layer.line_width = 1;
     es.GetIntegerv(GL_VIEWPORT, layer.viewport);
+    // ES to OpenGL's defaults, which the mirrors above and here now hold,
+    // whatever a context used before (a second start on it) left there.
+    for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE}) es.Disable(cap);
+    blend_source = GL_ONE;
+    blend_destination = GL_ZERO;
+    es.BlendFunc(blend_source, blend_destination);
+    depth_function = GL_LESS;
+    es.DepthFunc(depth_function);
+    depth_near = 0;
+    depth_far = 1;
+    es.DepthRangef(depth_near, depth_far);
+    es.CullFace(layer.cull_mode);
+    es.FrontFace(layer.front_face);
+    bound_texture = 0;
+    es.BindTexture(GL_TEXTURE_2D, 0);
     return true;
 }

@@ -65,9 +65,11 @@ static void assemble(GLenum mode, const LayerVertex* v, size_t count)
         break;
     }
     case GL_LINES:
+        if (draw_line_instances(v, count, false)) break;
         for (size_t k = 0; k + 1 < count; k += 2) batch_line(v[k], v[k + 1]);
         break;
     case GL_LINE_STRIP:
+        if (draw_line_instances(v, count, true)) break;
         for (size_t k = 0; k + 1 < count; ++k) batch_line(v[k], v[k + 1]);
         break;
     default:

@@ -411,10 +411,11 @@ static void viewport(std::vector<float>*)
     coloured_quad(0, 1, 0, 0.9f, 0.6f, 1.3f, 0.95f);
 }
 
-// Wide lines where the picture ends: across it and out past both sides,
-// along its left border and out through the top and bottom, out through a
-// corner; and a strip from in front of the near plane to behind the eye,
-// cut where it crosses, under culling that keeps clockwise faces only.
+// Wide lines where the picture ends: a few across it and out past both
+// sides, along its left border and out through the bottom; 66 rays out
+// past every edge in one indexed call; a strip of 70 segments from in front of the near plane to behind
+// the eye, cut where it crosses, under culling that keeps clockwise faces
+// only; and a short strip under front-face culling.
 static void edge_lines(std::vector<float>*)
 {
     coloured_quad(0.25f, 0.25f, 0.25f, -1.33f, -1, 1.33f, 1);
@@ -422,11 +423,31 @@ static void edge_lines(std::vector<float>*)
     glColor3f(1, 1, 0);
     shape(GL_LINES, {-2.0f, 0.7f, 0, 2.0f, 0.9f, 0, -1.31f, -1.3f, 0, -1.31f, 1.3f, 0, 0.9f, -0.2f, 0,
                      1.6f, -1.4f, 0});
+    // 66 rays from one point out past every edge, in one indexed call.
+    static GLfloat ends[67][3];
+    static GLuint rays[66 * 2];
+    ends[66][0] = 0.6f;
+    ends[66][1] = -0.3f;
+    for (int r = 0; r < 66; ++r) {
+        ends[r][0] = 0.6f + 2.0f * std::cos(r * 0.0952f);
+        ends[r][1] = -0.3f + 2.0f * std::sin(r * 0.0952f);
+        rays[2 * r] = 66;
+        rays[2 * r + 1] = static_cast<GLuint>(r);
+    }
+    glLineWidth(2);
+    glColor3f(1, 0.5f, 0);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, ends);
+    glDrawElements(GL_LINES, 66 * 2, GL_UNSIGNED_INT, rays);
+    glDisableClientState(GL_VERTEX_ARRAY);
     glColor3f(0, 1, 1);
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CW);
     glCullFace(GL_BACK);
-    shape(GL_LINE_STRIP, {-1.0f, -0.7f, -0.5f, 0.3f, -0.2f, 2.0f, 0.9f, 0.6f, 4.0f});
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= 70; ++k)
+        glVertex3f(-1.1f + 0.02f * k, -0.8f + 0.3f * std::sin(k * 0.3f), -0.5f + 0.065f * k);
+    glEnd();
     glCullFace(GL_FRONT);
     shape(GL_LINE_STRIP, {-0.6f, 0.2f, 1.0f, 0.4f, 0.3f, -0.5f, 0.5f, -0.9f, -1.0f});
     glDisable(GL_CULL_FACE);
