@@ -34,7 +34,7 @@ bool parse_song_position(const char* text, int32_t* position)
         if (digits == 4) return false;
         value = value * 10 + (text[digits] - '0');
     }
-    if (digits == 0 || text[digits] != '\0' || value < 1 || static_cast<uint32_t>(value) > kLastPosition) return false;
+    if (digits == 0 || text[digits] != '\0' || value < 0 || static_cast<uint32_t>(value) > kLastPosition) return false;
     *position = value;
     return true;
 }

@@ -14,5 +14,5 @@ struct SongSeek {
 // when the show ends (past kLastPosition) or twenty minutes pass first; the
 // player is then left wherever that was.
 bool seek_song_position(int32_t position, SongSeek* seek);
-// One "POS" of ?from= into *position (1..kLastPosition); false otherwise.
+// One "POS" of ?from= into *position (0..kLastPosition); false otherwise.
 bool parse_song_position(const char* text, int32_t* position);

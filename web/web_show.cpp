@@ -149,8 +149,10 @@ static void start_sound_at(int32_t from)
 static void choose_start(const char* text)
 {
     if (!parse_song_position(text, &from_position)) {
-        std::printf("periodica: ?from=%s is not a song position (order * 100 + row, 1 to %u); "
+        std::printf("periodica: ?from=%s is not a song position (order * 100 + row, 0 to %u); "
                     "the show plays from the start\n", text, kLastPosition);
+    } else if (from_position == 0) {
+        // The start itself.
     } else if (!seek_main_player(from_position, &from_seek)) {
         std::printf("periodica: the song never reaches position %d; the show plays from the start\n", from_position);
     } else {
