@@ -56,6 +56,12 @@ static std::vector<PositionStart> offline_position_starts(double seconds)
     return starts;
 }
 
+static std::vector<PositionStart>::const_iterator first_start(const std::vector<PositionStart>& starts,
+                                                              int32_t position)
+{
+    return std::find_if(starts.begin(), starts.end(), [&](const PositionStart& p) { return p.position == position; });
+}
+
 static int32_t position_at(const std::vector<PositionStart>& starts, double sample)
 {
     const auto after = std::upper_bound(starts.begin(), starts.end(), sample,
@@ -176,8 +182,7 @@ TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
             std::printf("no frames for %.0f ms; the next drew %d, heard at sample %.0f\n",
                         f.timestamp - recording.frames[i - 1].timestamp, f.position, heard);
         } else if (f.position != recording.frames[i - 1].position && heard < 40 * kRate) {
-            const auto start = std::find_if(starts.begin(), starts.end(),
-                                            [&](const PositionStart& p) { return p.position == f.position; });
+            const auto start = first_start(starts, f.position);
             if (start != starts.end()) late_ms.push_back((heard - static_cast<double>(start->sample)) * 1000 / kRate);
         }
     }
@@ -242,8 +247,8 @@ TEST(WebSound, AShowFromAPositionStartsThereAsTheWholeShowPlaysIt)
 {
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_from");
-    const CommandResult run =
-        browse(dir, "--autoplay", "autoplay&test&from=1500", 14, "'13.9>" + dir + "/recording.txt=periodicaTest.dump()'");
+    const std::string dump = "'13.9>" + dir + "/recording.txt=periodicaTest.dump()'";
+    const CommandResult run = browse(dir, "--autoplay", "autoplay&test&from=1500", 14, dump);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.find("exception:"), std::string::npos) << run.out;
     const std::vector<std::string> positions = lines_after(run.out, "log: periodica: position ");
@@ -251,7 +256,7 @@ TEST(WebSound, AShowFromAPositionStartsThereAsTheWholeShowPlaysIt)
     EXPECT_EQ(positions[0].substr(0, positions[0].find(' ')), "1500") << run.out;
 
     const std::vector<PositionStart> starts = offline_position_starts(125);
-    const auto row = std::find_if(starts.begin(), starts.end(), [](const PositionStart& p) { return p.position == 1500; });
+    const auto row = first_start(starts, 1500);
     ASSERT_NE(row, starts.end());
     const Recording recording = read_recording(dir + "/recording.txt");
     const size_t compared =
@@ -277,7 +282,7 @@ TEST(WebSound, AShowFromAPositionStartsThereAsTheWholeShowPlaysIt)
     const std::vector<std::string> silent_positions = lines_after(silent.out, "log: periodica: position ");
     ASSERT_GE(silent_positions.size(), 2u) << silent.out;
     EXPECT_EQ(silent_positions[0].substr(0, silent_positions[0].find(' ')), "1500") << silent.out;
-    const auto order_16 = std::find_if(starts.begin(), starts.end(), [](const PositionStart& p) { return p.position == 1600; });
+    const auto order_16 = first_start(starts, 1600);
     ASSERT_NE(order_16, starts.end());
     int position = 0;
     double seconds = 0;

@@ -125,7 +125,8 @@ static double silent_from_time()
 {
     if (silent_clock_start == -1) silent_clock_start = static_cast<int32_t>(SDL_GetTicks());
     const int32_t elapsed_ms = static_cast<int32_t>(SDL_GetTicks() - static_cast<uint32_t>(silent_clock_start));
-    return static_cast<double>((from_seek.tick - from_seek.first_row_tick) * (1000 / kTicksPerSecond) + elapsed_ms) * 0.001;
+    const int64_t skipped_ms = (from_seek.tick - from_seek.first_row_tick) * (1000 / kTicksPerSecond);
+    return static_cast<double>(skipped_ms + elapsed_ms) * 0.001;
 }
 
 static void play_silently()
@@ -273,10 +274,14 @@ static void advance_show(double timestamp)
     if (stage == Stage::stepping_to_start) {
         bool failed = false;
         if (!step_towards_start(kSteppingMs, &failed)) return;
-        if (failed) from_position = 0;
-        install_show_clock(kLiveClock);
+        if (failed) {
+            // The stepping's player disagrees with the seek's: nothing to show.
+            ++quit_count;
+            end_reason = "The show could not be started part-way.";
+            return;
+        }
+        install_show_clock(kLiveClock);  // the offline one stands still; sound_settled picks the show's
         start_sound_at(from_position);
-        if (failed) load_song_and_effects();
         start_ms = emscripten_get_now();
         stage = Stage::waiting_for_sound;
         return;
