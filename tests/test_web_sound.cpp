@@ -1,7 +1,7 @@
 // The page's sound in headless Chromium: made by the AudioWorklet, equal to
 // modrender's sample by sample through main-thread stalls and a hidden tab,
 // with every frame drawing the song position heard when it is shown; and the
-// silent show where the worklet can't start.
+// silent show where the worklet can't start; a show started part-way.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "player/player.h"
+#include "tests/picture_compare.h"
 #include "sound/sound_device.h"
 #include "tests/test_files.h"
 #include "tests/web_test.h"
@@ -53,6 +54,12 @@ static std::vector<PositionStart> offline_position_starts(double seconds)
         if (pt_song_position() != last) starts.push_back({tick * kSamplesPerTick, last = pt_song_position()});
     }
     return starts;
+}
+
+static std::vector<PositionStart>::const_iterator first_start(const std::vector<PositionStart>& starts,
+                                                              int32_t position)
+{
+    return std::find_if(starts.begin(), starts.end(), [&](const PositionStart& p) { return p.position == position; });
 }
 
 static int32_t position_at(const std::vector<PositionStart>& starts, double sample)
@@ -106,23 +113,25 @@ static Recording read_recording(const std::string& path)
     return recording;
 }
 
-// The sound the tap passed must be modrender's from its first sample, with
-// nothing missing, doubled or out of order: each float the 16-bit sample /
-// 32768. Returns how many samples were compared.
-static size_t expect_modrenders_sound(const Recording& recording, const std::vector<int16_t>& reference)
+// The sound the tap passed must be modrender's from sample `from` on (the
+// song's first, unless the show started part-way), with nothing missing,
+// doubled or out of order: each float the 16-bit sample / 32768. Returns how
+// many samples were compared.
+static size_t expect_modrenders_sound(const Recording& recording, const std::vector<int16_t>& reference,
+                                      size_t from = 0)
 {
-    size_t at = 0;
+    size_t at = from;
     for (const auto& [frame, floats] : recording.sound) {
         EXPECT_EQ(frame, recording.first + static_cast<int64_t>(at)) << "the sound is not one stretch at sample " << at;
-        if (frame != recording.first + static_cast<int64_t>(at)) return at;
+        if (frame != recording.first + static_cast<int64_t>(at)) return at - from;
         for (size_t i = 0; i < floats.size() && at < reference.size(); ++i, ++at) {
             if (floats[i] != reference[at] / 32768.0f) {
                 ADD_FAILURE() << "sample " << at << " is " << floats[i] * 32768 << ", modrender's " << reference[at];
-                return at;
+                return at - from;
             }
         }
     }
-    return at;
+    return at - from;
 }
 
 TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
@@ -173,8 +182,7 @@ TEST(WebSound, TheWorkletPlaysModrendersSoundAndEveryFrameShowsWhatIsHeard)
             std::printf("no frames for %.0f ms; the next drew %d, heard at sample %.0f\n",
                         f.timestamp - recording.frames[i - 1].timestamp, f.position, heard);
         } else if (f.position != recording.frames[i - 1].position && heard < 40 * kRate) {
-            const auto start = std::find_if(starts.begin(), starts.end(),
-                                            [&](const PositionStart& p) { return p.position == f.position; });
+            const auto start = first_start(starts, f.position);
             if (start != starts.end()) late_ms.push_back((heard - static_cast<double>(start->sample)) * 1000 / kRate);
         }
     }
@@ -228,5 +236,58 @@ TEST(WebSound, FirefoxPlaysModrendersSoundToo)
     std::printf("in Firefox the worklet's sound equals modrender's for %zu samples (%.2f s)\n", compared,
                 compared / kRate);
     EXPECT_GE(compared, static_cast<size_t>(10 * kRate));
+    std::filesystem::remove_all(dir);
+}
+
+// ?from=1500: the first frame is that row's, the sound is modrender's from
+// the row's first sample on, and a few seconds in the picture is the cube
+// field's section (its cyan cubes, which the show's opening never draws).
+// Silently too, with the show's clock.
+TEST(WebSound, AShowFromAPositionStartsThereAsTheWholeShowPlaysIt)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_from");
+    const std::string dump = "'13.9>" + dir + "/recording.txt=periodicaTest.dump()'";
+    const CommandResult run = browse(dir, "--autoplay", "autoplay&test&from=1500", 14, dump);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("exception:"), std::string::npos) << run.out;
+    const std::vector<std::string> positions = lines_after(run.out, "log: periodica: position ");
+    ASSERT_FALSE(positions.empty()) << run.out;
+    EXPECT_EQ(positions[0].substr(0, positions[0].find(' ')), "1500") << run.out;
+
+    const std::vector<PositionStart> starts = offline_position_starts(125);
+    const auto row = first_start(starts, 1500);
+    ASSERT_NE(row, starts.end());
+    const Recording recording = read_recording(dir + "/recording.txt");
+    const size_t compared =
+        expect_modrenders_sound(recording, modrender_samples(dir, 128), static_cast<size_t>(row->sample));
+    std::printf("from position 1500 (sample %lld) the sound equals modrender's for %zu samples (%.2f s)\n",
+                static_cast<long long>(row->sample), compared, compared / kRate);
+    EXPECT_GE(compared, static_cast<size_t>(4 * kRate));
+
+    int width = 0, height = 0;
+    const std::vector<uint8_t> shot = read_png_rgba(dir + "/show.png", &width, &height);
+    ASSERT_EQ(width * height, 1024 * 768);
+    int cyan = 0;
+    // The cyan light's flat shade: the opening's pictures have cyans too, but
+    // with green and blue unequal nearly everywhere.
+    for (size_t i = 0; i < shot.size(); i += 4) cyan += shot[i] < 20 && shot[i + 1] > 100 && shot[i + 1] == shot[i + 2];
+    std::printf("%.1f%% of the picture is the cubes' cyan\n", 100.0 * cyan / (width * height));
+    EXPECT_GT(cyan, width * height / 50);
+
+    // Silently, the main thread's player starts there, its clock counted
+    // from the first row as in the whole show: order 16 starts on time.
+    const CommandResult silent = browse(dir, "--autoplay", "autoplay&test=worklet-fails&from=1500", 16);
+    ASSERT_EQ(silent.status, 0) << silent.err;
+    const std::vector<std::string> silent_positions = lines_after(silent.out, "log: periodica: position ");
+    ASSERT_GE(silent_positions.size(), 2u) << silent.out;
+    EXPECT_EQ(silent_positions[0].substr(0, silent_positions[0].find(' ')), "1500") << silent.out;
+    const auto order_16 = first_start(starts, 1600);
+    ASSERT_NE(order_16, starts.end());
+    int position = 0;
+    double seconds = 0;
+    ASSERT_EQ(std::sscanf(silent_positions[1].c_str(), "%d at %lf s", &position, &seconds), 2);
+    EXPECT_EQ(position / 100, 16);
+    EXPECT_NEAR(seconds, (order_16->sample - starts.front().sample) / kRate, 0.1) << silent.out;
     std::filesystem::remove_all(dir);
 }

@@ -13,8 +13,8 @@ if(PERIODICA_WEB_PAGE)
     FIREFOX_FRAME="${CMAKE_CURRENT_SOURCE_DIR}/web_firefox_frame.sh"
     CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
   add_dependencies(test_web_page periodica-capture pictures soundtrack)
-  add_executable(test_web_sound test_web_sound.cpp)
-  target_link_libraries(test_web_sound PRIVATE player sound GTest::gtest_main)
+  add_executable(test_web_sound test_web_sound.cpp picture_compare.cpp)
+  target_link_libraries(test_web_sound PRIVATE player sound PNG::PNG GTest::gtest_main)
   target_compile_definitions(test_web_sound PRIVATE
     WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}"
     WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py"

@@ -18,6 +18,8 @@ Options:
                    (default 1024,768,1)
   --phone          emulates a phone: mobile viewport and touch screen
   --before SCRIPT  runs SCRIPT in the page before any of its own
+  --throttle N     slows the page's CPU N times (Chromium's CPU throttling,
+                   as its DevTools offer it; 1 is none)
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -142,7 +144,7 @@ def act(browser, session, target, file, script):
 
 def main():
     arguments = sys.argv[1:]
-    flags, screen, phone, before = [], (1024, 768, 1.0), False, None
+    flags, screen, phone, before, throttle = [], (1024, 768, 1.0), False, None, 1.0
     while arguments and arguments[0].startswith('--'):
         option = arguments.pop(0)
         if option == '--autoplay':
@@ -154,6 +156,11 @@ def main():
             phone = True
         elif option == '--before' and arguments:
             before = arguments.pop(0)
+        elif option == '--throttle' and arguments:
+            try:
+                throttle = float(arguments.pop(0))
+            except ValueError:
+                sys.exit('web_console.py: --throttle takes a rate, such as 4')
         else:
             sys.exit('web_console.py: unknown option ' + option)
     if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):
@@ -174,6 +181,8 @@ def main():
             browser.call('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5}, session)
         if before:
             browser.call('Page.addScriptToEvaluateOnNewDocument', {'source': before}, session)
+        if throttle != 1:
+            browser.call('Emulation.setCPUThrottlingRate', {'rate': throttle}, session)
         opened = time.monotonic()
         browser.call('Page.navigate', {'url': url}, session)
         for at, file, script in actions:

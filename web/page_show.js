@@ -1,7 +1,8 @@
 // The page around the program: the start screen, each run of the show on a
 // fresh canvas whose drawing buffer matches the screen's pixels, the screen
 // kept awake while the show plays, full screen, and the page's modes:
-// ?autoplay, and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
+// ?autoplay, ?from=POS (the show starts at song position POS, order * 100
+// + row), and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
 // 1024x768, for comparing with the capture).
 'use strict';
 (function () {
@@ -13,6 +14,7 @@
   const hint = document.getElementById('hint');
   const fullscreen = document.getElementById('fullscreen');
   const frame = query.get('frame');
+  const from = query.get('from');
   const frameScale = Math.min(4, Math.max(1, Math.floor(Number(query.get('scale')) || 1)));
   const soundOptions = periodicaSoundOptions(query);
   // The largest drawing buffer: 2048x1536 is twice the demo's own picture,
@@ -103,7 +105,7 @@
     const sound = openPeriodicaSound(soundOptions);
     showing = true;
     keepAwake();
-    run([], function (text) { showStartScreen(text); }, sound);
+    run(from !== null ? ['--from=' + from] : [], function (text) { showStartScreen(text); }, sound);
   }
 
   play.addEventListener('click', playShow);

@@ -57,7 +57,8 @@ function openPeriodicaSound(options) {
     context: context,
     state: 'opening',      // then 'playing' (the first sample is made) or 'failed'
     failure: '',
-    first: -1,             // context frame of the sound's first sample
+    first: null,           // context frame of the song's first sample (before the
+                           // context's start when the show starts part-way)
     made: 0,               // samples made, as far as the page has heard
     lastReport: 0,         // page time (ms) of the worklet's last report
     changes: [],           // [first sample, position] pairs not yet taken
@@ -98,7 +99,7 @@ function openPeriodicaSound(options) {
                   message.measured.map(function (us) { return us.toFixed(2); }).join(' ') + ')');
       return;
     }
-    if (sound.first < 0) {
+    if (sound.first === null) {
       sound.first = message.first;
       if (log) log.first = message.first;
       if (sound.state === 'opening') sound.state = 'playing';
@@ -138,13 +139,15 @@ function openPeriodicaSound(options) {
     });
   }
 
-  // Starts the sound of the module file `song` (an ArrayBuffer).
-  sound.start = function (song) {
+  // Starts the sound of the module file `song` (an ArrayBuffer), at song
+  // position `from` (0 or absent: the start).
+  sound.start = function (song, from) {
     ready.then(destination).then(function (target) {
       if (sound.state === 'failed') return;
       const maker = new AudioWorkletNode(context, 'periodica-sound', {
         numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
-        processorOptions: {wasm: wasm.buffer, song: song, fail: options.fail, measure: options.measure},
+        processorOptions: {wasm: wasm.buffer, song: song, from: from || 0, fail: options.fail,
+                           measure: options.measure},
       });
       maker.onprocessorerror = function () { fail('the sound worklet stopped with an error'); };
       maker.port.onmessage = function (event) { hear(event.data); };
@@ -165,7 +168,7 @@ function openPeriodicaSound(options) {
     const delta = timestamp - sound.lastTimestamp;
     if (delta > 0 && delta < 50) sound.interval += (delta - sound.interval) * 0.1;
     sound.lastTimestamp = timestamp;
-    if (sound.first < 0) return -1;
+    if (sound.first === null) return -1;
     const shown = timestamp + sound.interval;
     const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
     let seconds;

@@ -17,8 +17,9 @@ const kMeasurePasses = 10;
 
 class PeriodicaSound extends AudioWorkletProcessor {
   // processorOptions: wasm (the audio module's bytes), song (the module
-  // file's bytes), fail (tests: refuse to start), measure (benchmark: time
-  // the whole song instead of playing it).
+  // file's bytes), from (a song position to start at, 0 for the start),
+  // fail (tests: refuse to start), measure (benchmark: time the whole song
+  // instead of playing it).
   constructor(options) {
     super();
     const settings = options.processorOptions;
@@ -32,6 +33,19 @@ class PeriodicaSound extends AudioWorkletProcessor {
     this.firstFrame = -1;  // context frame of the sound's first sample
     this.made = 0;         // samples made so far
     this.quanta = 0;
+    if (settings.from > 0) this.skipTo(settings.from);
+  }
+
+  // Starts at song position `position`: the song is made silently up to it,
+  // and samples are still counted from its first (the show's clock reads
+  // them so), as if the skipped ones had been played before the first
+  // frame. A position the song never reaches leaves it at its start.
+  skipTo(position) {
+    const tick = this.audio.audio_seek(position);
+    this.load();
+    if (tick < 0) return;
+    this.audio.audio_skip(tick);
+    this.made = tick * (sampleRate / 50);
   }
 
   // The song from its start (the module's patterns are converted in place,
@@ -45,7 +59,7 @@ class PeriodicaSound extends AudioWorkletProcessor {
   process(inputs, outputs) {
     const out = outputs[0][0];
     const audio = this.audio;
-    if (this.firstFrame < 0) this.firstFrame = currentFrame;
+    if (this.firstFrame < 0) this.firstFrame = currentFrame - this.made;
     const samples = audio.audio_render(out.length);
     out.set(new Float32Array(audio.memory.buffer, samples, out.length));
     this.made += out.length;

@@ -4,7 +4,9 @@
 // draws, each frame at the song position and time heard when it is shown.
 // Where the browser gives no sound, the show plays silently from the timer,
 // as the desktop's silent device does. The end hands the page back its
-// start screen instead of quitting.
+// start screen instead of quitting. A show started part-way (?from=POS)
+// first steps the effects there unseen (web_from.cpp); the sound, heard or
+// silent, starts at POS with its clock counted from the song's start.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <emscripten/emscripten.h>
@@ -39,9 +41,17 @@ static constexpr double kUnheardSamples = 2048;
 static constexpr double kFreshReportMs = 30;
 // Position changes taken from the page per call.
 static constexpr int kChangesPerTake = 64;
+// Wall time spent stepping towards ?from='s position per animation frame.
+static constexpr double kSteppingMs = 100;
+static constexpr int64_t kSamplesPerTick = static_cast<int64_t>(kHeardSampleRate) / kTicksPerSecond;
 
-enum class Stage { waiting_for_sound, waiting_for_first_row, showing };
+enum class Stage { stepping_to_start, waiting_for_sound, waiting_for_first_row, showing };
 static Stage stage = Stage::waiting_for_sound;
+// ?from=: the position the show starts at (0: the start), and where the
+// song first gets there.
+static int32_t from_position = 0;
+static SongSeek from_seek;
+static int32_t silent_clock_start = -1;
 static bool heard = false;  // the sound plays: frames follow what is heard
 static double frame_sample = -1;  // the sample heard when this frame is shown
 static double start_ms = 0;
@@ -59,8 +69,8 @@ static double report_seconds = 0;
 // The page's sound (page_sound.js), opened by the click that started the
 // show; absent where the browser offers no AudioWorklet.
 EM_JS(int, sound_offered, (), { return Module['sound'] ? 1 : 0; });
-EM_JS(void, start_sound, (const uint8_t* song, int size), {
-    Module['sound'].start(HEAPU8.slice(song, song + size).buffer);
+EM_JS(void, start_sound, (const uint8_t* song, int size, int from), {
+    Module['sound'].start(HEAPU8.slice(song, song + size).buffer, from);
 });
 // 1 once the sound's first sample is made, -1 when it failed, else 0.
 EM_JS(int, sound_state, (), {
@@ -87,6 +97,9 @@ EM_JS(int, take_position_changes, (int32_t* pairs, int capacity), {
 });
 EM_JS(void, note_frame, (int position, double sample), { Module['sound'].noteFrame(position, sample); });
 EM_JS(void, close_sound, (), { if (Module['sound']) Module['sound'].close(); });
+// Benchmarks: the position the animation frame drew, read by a wrapper of
+// requestAnimationFrame (bench/web_frame_time.sh).
+EM_JS(void, note_drawn_position, (int position), { window.periodicaDrawn = position; });
 // The show is over; text, when not empty, says why it ended early.
 EM_JS(void, show_ended_on_page, (const char* text), {
     if (Module['onShowEnd']) Module['onShowEnd'](UTF8ToString(text));
@@ -98,7 +111,7 @@ EM_JS(void, show_ended_on_page, (const char* text), {
 // device, which ticks only if the show plays silently.
 static int choose_page_sound_device()
 {
-    if (sound_offered()) start_sound(module_buffer, static_cast<int>(kModuleBufferSize));
+    if (sound_offered() && from_position == 0) start_sound(module_buffer, static_cast<int>(kModuleBufferSize), 0);
     install_nosound_device();
     sound_device.init();
     sound_device.set_master_volume(64);
@@ -106,10 +119,51 @@ static int choose_page_sound_device()
     return 1;
 }
 
+// The silent show from ?from='s position: the clock counts from the first
+// row's start, as the show from the start would reach the position.
+static double silent_from_time()
+{
+    if (silent_clock_start == -1) silent_clock_start = static_cast<int32_t>(SDL_GetTicks());
+    const int32_t elapsed_ms = static_cast<int32_t>(SDL_GetTicks() - static_cast<uint32_t>(silent_clock_start));
+    const int64_t skipped_ms = (from_seek.tick - from_seek.first_row_tick) * (1000 / kTicksPerSecond);
+    return static_cast<double>(skipped_ms + elapsed_ms) * 0.001;
+}
+
 static void play_silently()
 {
     close_sound();
+    if (from_position > 0 && seek_main_player(from_position, &from_seek))
+        install_show_clock(ShowClock{silent_from_time, pt_song_position});
     start_playback(kTicksPerSecond, pt_tick);
+}
+
+// The sound from the module file as read (the player converts it in place),
+// at song position from.
+static void start_sound_at(int32_t from)
+{
+    read_module_file(kModulePath);
+    if (sound_offered()) start_sound(module_buffer, static_cast<int>(kModuleBufferSize), from);
+}
+
+// ?from=POS settled: the effects are stepped there before the show goes on,
+// or, where the song never gets there, the show plays from its start.
+static void choose_start(const char* text)
+{
+    if (!parse_song_position(text, &from_position)) {
+        std::printf("periodica: ?from=%s is not a song position (order * 100 + row, 0 to %u); "
+                    "the show plays from the start\n", text, kLastPosition);
+    } else if (from_position == 0) {
+        // The start itself.
+    } else if (!seek_main_player(from_position, &from_seek)) {
+        std::printf("periodica: the song never reaches position %d; the show plays from the start\n", from_position);
+    } else {
+        start_stepping_to(from_position, from_seek);
+        stage = Stage::stepping_to_start;
+        return;
+    }
+    from_position = 0;
+    start_sound_at(0);
+    load_song_and_effects();
 }
 
 // Settles whether the show is heard or silent; false while it can't tell.
@@ -217,13 +271,33 @@ static void fit_picture()
 // up for silence), the first row awaited, or a frame drawn.
 static void advance_show(double timestamp)
 {
+    if (stage == Stage::stepping_to_start) {
+        bool failed = false;
+        if (!step_towards_start(kSteppingMs, &failed)) return;
+        if (failed) {
+            // The stepping's player disagrees with the seek's: nothing to show.
+            ++quit_count;
+            end_reason = "The show could not be started part-way.";
+            return;
+        }
+        install_show_clock(kLiveClock);  // the offline one stands still; sound_settled picks the show's
+        start_sound_at(from_position);
+        start_ms = emscripten_get_now();
+        stage = Stage::waiting_for_sound;
+        return;
+    }
     if (stage == Stage::waiting_for_sound) {
         if (!sound_settled()) return;
         stage = Stage::waiting_for_first_row;
     }
     if (heard && !hear_frame(timestamp)) return;
     if (stage == Stage::waiting_for_first_row) {
-        if (before_first_row()) return;
+        // From ?from='s position, the rows before it are the skipped ones;
+        // the first frame is the position's own even when it comes late
+        // (a short row, a slow first frame).
+        if (from_position > 0 ? song_position() < from_position : before_first_row()) return;
+        if (heard && from_position > 0 && song_position() != from_position)
+            heard_clock_hear(static_cast<double>(from_seek.tick * kSamplesPerTick));
         demo_time();  // fixes the live clock's zero at the first frame
         stage = Stage::showing;
     }
@@ -232,6 +306,7 @@ static void advance_show(double timestamp)
     fixed_function_flush();
     if (heard) note_frame(song_position(), frame_sample);
     report_position();
+    note_drawn_position(song_position());
 }
 
 // One animation frame; false ends the loop.
@@ -243,7 +318,7 @@ static EM_BOOL animation_frame(double timestamp, void*)
     return EM_FALSE;
 }
 
-int start_web_show()
+int start_web_show(const char* from)
 {
     std::string error;
     if (!make_web_context(&error)) {
@@ -252,6 +327,7 @@ int start_web_show()
     }
     SDL_Init(SDL_INIT_TIMER);  // starts SDL's clock, which the live clock reads
     start_ms = emscripten_get_now();
+    if (from) from_position = -1;  // the sound waits until the start is chosen
     if (!start_up_show_choosing(choose_page_sound_device)) {
         report_failure("the module data/zentaro.mod is missing from the page");
         return 1;
@@ -260,6 +336,7 @@ int start_web_show()
     emscripten_set_mousedown_callback("#stage", nullptr, EM_FALSE, on_click);
     emscripten_set_touchstart_callback("#stage", nullptr, EM_FALSE, on_touch);
     emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, on_context_lost);
+    if (from) choose_start(from);
     emscripten_request_animation_frame_loop(animation_frame, nullptr);
     return 0;
 }

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The page's main-thread cost per animation frame: the built page plays in
+# headless Chromium (tests/web_console.py --autoplay) and every
+# requestAnimationFrame callback is timed with performance.now() by a
+# wrapper put in before the page's own scripts, labelled with the song
+# position the frame drew (window.periodicaDrawn, which the show sets each
+# frame; frames that drew nothing are left out). Each section is played from
+# its start with ?from=, again until it has had 15 s of frames, with no CPU
+# throttling and at 4x (Chromium's CPU throttling). Prints per section the
+# median, 95th and 99th percentile milliseconds per frame. Wall-clock times:
+# run it on a quiet machine.
+#
+# usage: bench/web_frame_time.sh [PAGE]   (default build-web/periodica.html)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+page=$(cd "$(dirname "${1:-$here/../build-web/periodica.html}")" && pwd)/$(basename "${1:-periodica.html}")
+[ -f "$page" ] || { echo "web_frame_time.sh: $page is missing (make web writes it)" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Each frame as [position drawn, callback ms, animation-frame time].
+wrapper='(function () {
+  const own = window.requestAnimationFrame.bind(window);
+  window.periodicaFrames = [];
+  window.requestAnimationFrame = function (callback) {
+    return own(function (time) {
+      window.periodicaDrawn = -1;
+      const started = performance.now();
+      callback(time);
+      window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time]);
+    });
+  };
+})();'
+
+# Seconds of frames a run gave positions first..last: the span from the
+# first such frame to the last.
+covered() {
+  python3 -c '
+import json, sys
+frames = [f for f in json.load(open(sys.argv[1])) if int(sys.argv[2]) <= f[0] <= int(sys.argv[3])]
+print((frames[-1][2] - frames[0][2]) / 1000 if frames else 0)' "$@"
+}
+
+# first last from seconds-per-run: a run of the page from position `from`
+# (0: the show's start) for that long, repeated until the section is covered.
+sections='0 399 0 34
+900 1099 900 26
+1300 1499 1300 26
+1500 1599 1500 17
+1600 1860 1600 32
+1861 1920 1861 13'
+
+run=0
+for rate in 1 4; do
+  while read -r first last from seconds; do
+    query="autoplay"; [ "$from" -gt 0 ] && query="autoplay&from=$from"
+    total=0
+    for try in 1 2 3 4 5 6 7 8; do
+      run=$((run + 1))
+      out="$work/$rate.$run.json"
+      python3 "$here/../tests/web_console.py" --autoplay --throttle "$rate" --before "$wrapper" /usr/bin/chromium \
+        "file://$page?$query" "$seconds" "$work/shot.png" \
+        "$((seconds - 1))>$out=JSON.stringify(window.periodicaFrames)" >"$work/console.txt" || {
+        echo "web_frame_time.sh: the page did not run:" >&2
+        cat "$work/console.txt" >&2
+        exit 1
+      }
+      total=$(python3 -c "print($total + $(covered "$out" "$first" "$last"))")
+      echo "at ${rate}x from $from: $total s of $first-$last" >&2
+      python3 -c "import sys; sys.exit(0 if $total >= 15 else 1)" && break
+    done
+  done <<<"$sections"
+done
+
+python3 - "$work" <<'PYTHON'
+import glob, json, math, os, sys
+sections = [(0, 399), (900, 1099), (1300, 1499), (1500, 1599), (1600, 1860), (1861, 1920)]
+times = {}
+for path in glob.glob(os.path.join(sys.argv[1], '*.json')):
+    rate = os.path.basename(path).split('.')[0]
+    for position, ms, _ in json.load(open(path)):
+        for first, last in sections:
+            if first <= position <= last:
+                times.setdefault((rate, first), []).append(ms)
+
+def rank(values, share):
+    values = sorted(values)
+    return values[max(0, math.ceil(share * len(values)) - 1)] if values else float('nan')
+
+print('%-10s | %9s | %6s | %6s | %15s | %6s | %6s | %s' %
+      ('positions', 'median ms', 'p95', 'p99', 'median ms at 4x', 'p95', 'p99', 'frames 1x + 4x'))
+for first, last in sections:
+    row = []
+    for rate in ('1', '4'):
+        t = times.get((rate, first), [])
+        row += [rank(t, 0.5), rank(t, 0.95), rank(t, 0.99)]
+    counts = '%d + %d' % (len(times.get(('1', first), [])), len(times.get(('4', first), [])))
+    print('%-10s | %9.2f | %6.2f | %6.2f | %15.2f | %6.2f | %6.2f | %s' % (('%d-%d' % (first, last),) + tuple(row) + (counts,)))
+PYTHON

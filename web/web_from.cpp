@@ -1,0 +1,129 @@
+// ?from=POS: the live show started at song position POS. Before it begins,
+// the show is stepped offline from its start up to POS, as ?frame= steps it
+// (the capture's simulated 60 fps clock and sample-counted ticks, every frame
+// drawn through a one-pixel scissor), so the timeline's latches, the picture
+// flashes and the effects' own state hold what a show played from the start
+// holds there; the live show then goes on with them.
+//
+// Most of those frames skip the effects that only draw: what lasts from one
+// frame to the next is the timeline's latches and colour, the flashes' state
+// and the tube's and the field's arrays, all kept, and the drawing effects
+// keep none of their own. The last second before the position is drawn in
+// full, so whatever a frame leaves in the layer's state is as in a show
+// played from the start.
+#include <GL/gl.h>
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+#include <emscripten/html5_webgl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "app/shell.h"
+#include "app/startup.h"
+#include "app/timeline.h"
+#include "fixed_function/fixed_function.h"
+#include "gfx/effects/effects.h"
+#include "gfx/effects/scalar_field.h"
+#include "offline/offline_clock.h"
+#include "offline/offline_step.h"
+#include "offline/offline_ticks.h"
+#include "player/player.h"
+#include "sound/sound_device.h"
+#include "web/web.h"
+
+static constexpr int kFramesPerSecond = 60;
+// Samples before the position from which the frames are drawn in full.
+static constexpr int64_t kFullSamples = 44100;
+
+static OfflineShow show;
+static int32_t target = 0;
+static int picture_width = kScreenWidth, picture_height = kScreenHeight;
+static double started_ms = 0;
+static int64_t full_from_sample = 0;
+
+static void no_texture_time(GLuint, double) {}
+static void no_grid_pulse(GLuint, double, double) {}
+static void no_time(double) {}
+static void no_phase(float) {}
+
+// The demo's effects less those that only draw.
+static constexpr SceneEffects kStateEffects = {
+    picture_flashes, no_texture_time, no_texture_time, no_texture_time, no_texture_time, no_grid_pulse,
+    no_time,         tube_update,     no_phase,        field_update,    no_phase,        no_phase,
+};
+
+// The scissor is not in the layer's subset, so it is set on WebGL directly.
+static void es_scissor_test(bool on)
+{
+    using Switch = void (*)(GLenum);
+    const char* name = on ? "glEnable" : "glDisable";
+    reinterpret_cast<Switch>(emscripten_webgl1_get_proc_address(name))(GL_SCISSOR_TEST);
+}
+
+// seek: where the song first reaches position.
+bool seek_main_player(int32_t position, SongSeek* seek)
+{
+    if (!read_module_file(kModulePath) || !pt_load(module_buffer, kModuleBufferSize)) return false;
+    return seek_song_position(position, seek);
+}
+
+void start_stepping_to(int32_t position, const SongSeek& seek)
+{
+    target = position;
+    full_from_sample = seek.tick * kSamplesPerTick - kFullSamples;
+    scene_effects = kStateEffects;
+    started_ms = emscripten_get_now();
+    emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
+    using Scissor = void (*)(GLint, GLint, GLsizei, GLsizei);
+    reinterpret_cast<Scissor>(emscripten_webgl1_get_proc_address("glScissor"))(0, 0, 1, 1);
+    es_scissor_test(true);
+    install_offline_clock();
+    read_module_file(kModulePath);
+    install_offline_device(2, kTicksPerSecond, pt_tick);
+    load_song_and_effects();
+    offline_show_start(&show, kFramesPerSecond, audio_callback);
+}
+
+// Back to the live show's way: the scissor off, no tick observer, the main
+// thread's player on the silent device, which ticks only if the show plays
+// silently.
+static void end_stepping()
+{
+    es_scissor_test(false);
+    scene_effects = kDemoEffects;
+    pt_tick_observer = nullptr;
+    sound_mode = 0;
+    install_nosound_device();
+    sound_device.init();
+    sound_device.set_master_volume(64);
+    sound_device.start();
+}
+
+bool step_towards_start(double budget_ms, bool* failed)
+{
+    const double began = emscripten_get_now();
+    while (emscripten_get_now() - began < budget_ms) {
+        int32_t position = 0;
+        std::string reason;
+        if (!offline_show_next(&show, &position, &reason) || past_the_end(position)) {
+            std::printf("periodica: position %d was never reached: %s\n", target, reason.c_str());
+            *failed = true;
+            end_stepping();
+            return true;
+        }
+        if (position == target) {
+            std::printf("periodica: stepped to position %d in %.1f s\n", target,
+                        (emscripten_get_now() - started_ms) / 1000);
+            end_stepping();
+            return true;
+        }
+        const int64_t sample = offline_show_sample(show);
+        if (sample >= full_from_sample) scene_effects = kDemoEffects;
+        draw_frame(static_cast<double>(position), picture_width, picture_height);
+        fixed_function_flush();
+        audio_forget_before(sample);
+    }
+    return false;
+}
