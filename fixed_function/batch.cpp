@@ -194,7 +194,7 @@ bool init_batch(std::string* error)
     return true;
 }
 
-uint16_t batch_vertices(const LayerVertex* vertices, size_t count)
+LayerVertex* batch_space(size_t count, uint16_t* first, float* slot)
 {
     if (batch.size() + count > kMaxBatchVertices) flush_batch();
     if (layer.matrices_changed || slot_count == 0) {
@@ -203,10 +203,21 @@ uint16_t batch_vertices(const LayerVertex* vertices, size_t count)
         ++slot_count;
         layer.matrices_changed = false;
     }
-    const float slot = static_cast<float>(slot_count - 1) * kSlotStride;
-    const auto first = static_cast<uint16_t>(batch.size());
-    batch.insert(batch.end(), vertices, vertices + count);
-    for (size_t k = first; k < batch.size(); ++k) batch[k].control += slot;
+    *slot = static_cast<float>(slot_count - 1) * kSlotStride;
+    *first = static_cast<uint16_t>(batch.size());
+    batch.resize(batch.size() + count);
+    return batch.data() + *first;
+}
+
+uint16_t batch_vertices(const LayerVertex* vertices, size_t count)
+{
+    uint16_t first = 0;
+    float slot = 0;
+    LayerVertex* out = batch_space(count, &first, &slot);
+    for (size_t k = 0; k < count; ++k) {
+        out[k] = vertices[k];
+        out[k].control += slot;
+    }
     return first;
 }
 

@@ -95,14 +95,25 @@ void matrix_slot(float out[kSlotFloats]);
 // three of them, by those indices.
 constexpr size_t kMaxBatchVertices = 65536;  // ES 2.0 indices are 16-bit
 uint16_t batch_vertices(const LayerVertex* vertices, size_t count);
+// The same, for vertices written in place: room for count at the batch's
+// end, *first their batch index and *slot what each one's control must add
+// for the matrices of the moment.
+LayerVertex* batch_space(size_t count, uint16_t* first, float* slot);
 void batch_triangle(uint16_t a, uint16_t b, uint16_t c);
 // Appends the wide line from a to b: four corners that the shaders place.
 void batch_line(const LayerVertex& a, const LayerVertex& b);
-// Draws the segments of ends (pairs, or a strip's consecutive vertices when
-// strip) at once as instances, after what is batched; false, drawing
-// nothing, when they are few or the driver or their state can't, and the
-// caller batches them.
-bool draw_line_instances(const LayerVertex* ends, size_t count, bool strip);
+// One wide line drawn as an instance: its two ends in object space and
+// its colour.
+struct LineInstance {
+    float first[3];
+    float second[3];
+    float color[4];
+};
+// Room for segments line instances, to fill and then draw with
+// draw_line_instances (after what is batched); null when they are few, or
+// the driver or the state can't draw them so, and the caller batches them.
+LineInstance* line_instances(size_t segments);
+void draw_line_instances(size_t segments);
 // Readies instanced lines where the driver offers instancing; false, with a
 // reason, only when it does and the shaders fail.
 bool init_line_instances(EsLookup lookup, std::string* error);

@@ -16,12 +16,6 @@
 // Fewer segments than this go to the batch, with the triangles around them.
 static constexpr size_t kFewestInstanced = 64;
 
-struct LineInstance {
-    float first[3];
-    float second[3];
-    float color[4];
-};
-
 enum : GLuint { kCorner = 0, kFirst = 1, kSecond = 2, kColor = 3, kUnused = 4 };
 
 static void (*vertex_attrib_divisor)(GLuint, GLuint);
@@ -110,27 +104,15 @@ static void point_instances(GLuint attribute, GLint size, size_t offset)
     vertex_attrib_divisor(attribute, 1);
 }
 
-// The segments as instances; false when one has two colours.
-static bool gather(const LayerVertex* ends, size_t segments, bool strip)
+LineInstance* line_instances(size_t segments)
 {
+    if (!program || segments < kFewestInstanced || layer.draw.texturing || layer.draw.alpha_test) return nullptr;
     instances.resize(segments);
-    for (size_t s = 0; s < segments; ++s) {
-        const LayerVertex& a = ends[strip ? s : 2 * s];
-        const LayerVertex& b = ends[strip ? s + 1 : 2 * s + 1];
-        if (std::memcmp(a.color, b.color, sizeof a.color) != 0) return false;
-        LineInstance& line = instances[s];
-        std::memcpy(line.first, a.position, sizeof line.first);
-        std::memcpy(line.second, b.position, sizeof line.second);
-        std::memcpy(line.color, a.color, sizeof line.color);
-    }
-    return true;
+    return instances.data();
 }
 
-bool draw_line_instances(const LayerVertex* ends, size_t count, bool strip)
+void draw_line_instances(size_t segments)
 {
-    const size_t segments = strip ? (count > 0 ? count - 1 : 0) : count / 2;
-    if (!program || segments < kFewestInstanced || layer.draw.texturing || layer.draw.alpha_test) return false;
-    if (!gather(ends, segments, strip)) return false;
     flush_batch();  // what came before is drawn before
 
     es.UseProgram(program);
@@ -161,5 +143,4 @@ bool draw_line_instances(const LayerVertex* ends, size_t count, bool strip)
 
     for (GLuint attribute : {kFirst, kSecond, kColor}) vertex_attrib_divisor(attribute, 0);
     bind_batch_buffers();
-    return true;
 }

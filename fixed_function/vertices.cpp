@@ -22,59 +22,88 @@ static LayerVertex record_vertex(const float position[3], const float normal[3])
     return v;
 }
 
+// Joins count vertices that lie in the batch from index first into the
+// mode's triangles, as OpenGL assembles them; an unfinished trailing group
+// is left out, as there.
+static void index_triangles(GLenum mode, uint16_t first, size_t count)
+{
+    for (size_t k = 0; k + 2 < count; mode == GL_TRIANGLES ? k += 3 : mode == GL_QUADS ? k += 4 : ++k) {
+        const auto j = static_cast<uint16_t>(first + k);
+        switch (mode) {
+        case GL_TRIANGLES:
+            batch_triangle(j, j + 1, j + 2);
+            break;
+        case GL_QUADS:
+            // Split on the 0-2 diagonal, as Mesa splits them: it shows where a
+            // quad is not flat (the twisted tube's are not).
+            if (k + 3 >= count) return;
+            batch_triangle(j, j + 1, j + 2);
+            batch_triangle(j, j + 2, j + 3);
+            break;
+        case GL_POLYGON:
+            batch_triangle(first, j + 1, j + 2);  // convex, as OpenGL requires: a fan
+            break;
+        default:
+            // Every other strip triangle swaps its first two vertices to keep the winding.
+            if (k % 2 == 0) batch_triangle(j, j + 1, j + 2);
+            else batch_triangle(j + 1, j, j + 2);
+            break;
+        }
+    }
+}
+
+static bool triangle_mode(GLenum mode)
+{
+    return mode == GL_TRIANGLES || mode == GL_QUADS || mode == GL_TRIANGLE_STRIP || mode == GL_POLYGON;
+}
+
+// A run of segments as instances, when it can be: lines of one colour.
+static bool instance_lines(GLenum mode, const LayerVertex* v, size_t count)
+{
+    const bool strip = mode == GL_LINE_STRIP;
+    const size_t segments = strip ? count - 1 : count / 2;
+    for (size_t k = 1; k < count; ++k)
+        if (!std::equal(v[k].color, v[k].color + 4, v[0].color)) return false;
+    LineInstance* lines = line_instances(segments);
+    if (!lines) return false;
+    for (size_t s = 0; s < segments; ++s) {
+        std::copy(v[strip ? s : 2 * s].position, v[strip ? s : 2 * s].position + 3, lines[s].first);
+        std::copy(v[strip ? s + 1 : 2 * s + 1].position, v[strip ? s + 1 : 2 * s + 1].position + 3, lines[s].second);
+        std::copy(v[0].color, v[0].color + 4, lines[s].color);
+    }
+    draw_line_instances(segments);
+    return true;
+}
+
 // Cuts the primitive's vertices into triangles or line segments, as OpenGL
 // would assemble them; an unfinished trailing group is dropped, as there.
 static void assemble(GLenum mode, const LayerVertex* v, size_t count)
 {
-    switch (mode) {
-    case GL_TRIANGLES:
-        for (size_t k = 0; k + 2 < count; k += 3) {
-            const uint16_t i = batch_vertices(v + k, 3);
-            batch_triangle(i, i + 1, i + 2);
+    if (triangle_mode(mode)) {
+        if (count < 3) return;
+        if (count <= kMaxBatchVertices) {
+            index_triangles(mode, batch_vertices(v, count), count);
+            return;
         }
-        break;
-    case GL_QUADS:
-        // Split on the 0-2 diagonal, as Mesa splits them: it shows where a
-        // quad is not flat (the twisted tube's are not).
-        for (size_t k = 0; k + 3 < count; k += 4) {
-            const uint16_t i = batch_vertices(v + k, 4);
-            batch_triangle(i, i + 1, i + 2);
-            batch_triangle(i, i + 2, i + 3);
-        }
-        break;
-    case GL_TRIANGLE_STRIP:
-    case GL_POLYGON: {
-        if (count < 3) break;
-        if (count > kMaxBatchVertices) {  // one triangle at a time, copying the shared vertices
-            for (size_t k = 0; k + 2 < count; ++k) {
-                const LayerVertex t[3] = {mode == GL_POLYGON ? v[0] : v[k], v[k + 1], v[k + 2]};
-                const uint16_t i = batch_vertices(t, 3);
-                // Every other strip triangle swaps its first two vertices to keep the winding.
-                if (mode == GL_TRIANGLE_STRIP && k % 2 == 1) batch_triangle(i + 1, i, i + 2);
-                else batch_triangle(i, i + 1, i + 2);
+        // Longer than a batch: one triangle at a time, copying the shared vertices.
+        for (size_t k = 0; k + 2 < count; mode == GL_TRIANGLES ? k += 3 : mode == GL_QUADS ? k += 4 : ++k) {
+            if (mode == GL_QUADS) {
+                if (k + 3 < count) index_triangles(mode, batch_vertices(v + k, 4), 4);
+                continue;
             }
-            break;
+            const LayerVertex t[3] = {mode == GL_POLYGON ? v[0] : v[k], v[k + 1], v[k + 2]};
+            const uint16_t i = batch_vertices(t, 3);
+            if (mode == GL_TRIANGLE_STRIP && k % 2 == 1) batch_triangle(i + 1, i, i + 2);
+            else batch_triangle(i, i + 1, i + 2);
         }
-        const uint16_t i = batch_vertices(v, count);
-        for (size_t k = 0; k + 2 < count; ++k) {
-            const auto j = static_cast<uint16_t>(i + k);
-            if (mode == GL_POLYGON) batch_triangle(i, j + 1, j + 2);  // convex, as OpenGL requires: a fan
-            else if (k % 2 == 0) batch_triangle(j, j + 1, j + 2);
-            else batch_triangle(j + 1, j, j + 2);
-        }
-        break;
+        return;
     }
-    case GL_LINES:
-        if (draw_line_instances(v, count, false)) break;
+    if ((mode != GL_LINES && mode != GL_LINE_STRIP) || count < 2) return;  // not a mode the demo uses: nothing
+    if (instance_lines(mode, v, count)) return;
+    if (mode == GL_LINES)
         for (size_t k = 0; k + 1 < count; k += 2) batch_line(v[k], v[k + 1]);
-        break;
-    case GL_LINE_STRIP:
-        if (draw_line_instances(v, count, true)) break;
+    else
         for (size_t k = 0; k + 1 < count; ++k) batch_line(v[k], v[k + 1]);
-        break;
-    default:
-        break;  // not a mode the demo uses: nothing is drawn
-    }
 }
 
 void glBegin(GLenum mode)
@@ -166,20 +195,54 @@ static LayerVertex array_vertex(size_t k)
 
 static std::vector<LayerVertex> gathered;
 
+// Array elements first.. (index null) or index[0..count) drawn as mode:
+// triangles written into the batch in place and lines straight into
+// instances where they can be, else as glBegin/glEnd would take them.
+static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t count)
+{
+    auto element = [&](size_t k) { return index ? index[k] : first + k; };
+    auto position = [&](size_t k) {
+        return reinterpret_cast<const float*>(layer.vertex_pointer + element(k) * layer.vertex_stride);
+    };
+    if (triangle_mode(mode) && count >= 3 && count <= kMaxBatchVertices) {
+        uint16_t at = 0;
+        float slot = 0;
+        LayerVertex* out = batch_space(count, &at, &slot);
+        for (size_t k = 0; k < count; ++k) {
+            out[k] = array_vertex(element(k));
+            out[k].control += slot;
+        }
+        index_triangles(mode, at, count);
+        return;
+    }
+    if ((mode == GL_LINES || mode == GL_LINE_STRIP) && count >= 2) {
+        const bool strip = mode == GL_LINE_STRIP;
+        const size_t segments = strip ? count - 1 : count / 2;
+        if (LineInstance* lines = line_instances(segments)) {
+            for (size_t s = 0; s < segments; ++s) {
+                std::copy(position(strip ? s : 2 * s), position(strip ? s : 2 * s) + 3, lines[s].first);
+                std::copy(position(strip ? s + 1 : 2 * s + 1), position(strip ? s + 1 : 2 * s + 1) + 3,
+                          lines[s].second);
+                std::copy(layer.color, layer.color + 4, lines[s].color);
+            }
+            draw_line_instances(segments);
+            return;
+        }
+    }
+    gathered.clear();
+    for (size_t k = 0; k < count; ++k) gathered.push_back(array_vertex(element(k)));
+    assemble(mode, gathered.data(), gathered.size());
+}
+
 void glDrawArrays(GLenum mode, GLint first, GLsizei count)
 {
     if (!layer.vertex_array || first < 0 || count <= 0) return;
-    gathered.clear();
-    for (GLsizei k = 0; k < count; ++k) gathered.push_back(array_vertex(static_cast<size_t>(first + k)));
-    assemble(mode, gathered.data(), gathered.size());
+    draw_elements(mode, nullptr, static_cast<size_t>(first), static_cast<size_t>(count));
 }
 
 // GL_UNSIGNED_INT indices only: the one type the demo hands over.
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
 {
     if (!layer.vertex_array || type != GL_UNSIGNED_INT || count <= 0) return;
-    const auto* index = static_cast<const GLuint*>(indices);
-    gathered.clear();
-    for (GLsizei k = 0; k < count; ++k) gathered.push_back(array_vertex(index[k]));
-    assemble(mode, gathered.data(), gathered.size());
+    draw_elements(mode, static_cast<const GLuint*>(indices), 0, static_cast<size_t>(count));
 }

@@ -196,10 +196,14 @@ void draw_cube_field(float t)
     // Both batches go out as vertex arrays: the same vertices in the same
     // order as one glVertex call each, for far fewer calls. The outline's
     // corners are shared by the edges that meet there.
+    // Kept from frame to frame, so a frame reuses their storage.
     GLfloat corners[8][3];
-    std::vector<FaceVertex> faces;
-    std::vector<GLfloat> outline_corners;
-    std::vector<GLuint> outline_edges;
+    static std::vector<FaceVertex> faces;
+    static std::vector<GLfloat> outline_corners;
+    static std::vector<GLuint> outline_edges;
+    faces.clear();
+    outline_corners.clear();
+    outline_edges.clear();
     for (int ni = 0, i = first[0]; ni < kFieldSize; ++ni, i += step[0])
         for (int nj = 0, j = first[1]; nj < kFieldSize; ++nj, j += step[1])
             for (int nk = 0, k = first[2]; nk < kFieldSize; ++nk, k += step[2]) {
