@@ -97,11 +97,6 @@ void main()
 // Texturing modulates the colour; the alpha test keeps alpha above the
 // reference (GL_GREATER, the one test the demo asks for).
 static const char kFragmentShader[] = R"(
-#ifdef GL_FRAGMENT_PRECISION_HIGH
-precision highp float;
-#else
-precision mediump float;
-#endif
 uniform sampler2D picture;
 uniform float alpha_reference;
 varying vec4 v_color;

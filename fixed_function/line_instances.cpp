@@ -41,11 +41,6 @@ void main()
 )";
 
 static const char kFragmentShader[] = R"(
-#ifdef GL_FRAGMENT_PRECISION_HIGH
-precision highp float;
-#else
-precision mediump float;
-#endif
 varying vec4 v_color;
 void main()
 {

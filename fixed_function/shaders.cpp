@@ -39,6 +39,15 @@ vec4 line_corner(int base, vec3 own_end, vec3 other_end, bool first, float side)
 }
 )";
 
+// Every fragment shader's floats: high precision where the device has it.
+static const char kFragmentPrecision[] = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+)";
+
 // True when a shader compiled or a program linked; otherwise what, followed
 // by the driver's log, in error.
 static bool succeeded(GLuint object, GLenum status, void (*get)(GLuint, GLenum, GLint*),
@@ -67,9 +76,9 @@ GLuint build_layer_program(const std::string& prefix, const char* vertex, const 
                            const char* const attributes[], int attribute_count, std::string* error)
 {
     const GLchar* vertex_parts[3] = {prefix.c_str(), kVertexShaderCommon, vertex};
-    const GLchar* fragment_parts[2] = {prefix.c_str(), fragment};
+    const GLchar* fragment_parts[3] = {prefix.c_str(), kFragmentPrecision, fragment};
     const GLuint vertex_shader = compile(GL_VERTEX_SHADER, vertex_parts, 3, error);
-    const GLuint fragment_shader = compile(GL_FRAGMENT_SHADER, fragment_parts, 2, error);
+    const GLuint fragment_shader = compile(GL_FRAGMENT_SHADER, fragment_parts, 3, error);
     if (!vertex_shader || !fragment_shader) return 0;
     const GLuint program = es.CreateProgram();
     es.AttachShader(program, vertex_shader);

@@ -11,7 +11,7 @@
 // other, first, side), which places a wide line's corner.
 extern const char kVertexShaderCommon[];
 
-// Compiles prefix + common + vertex and prefix + fragment, binds the
+// Compiles prefix + common + vertex and prefix + precision + fragment, binds the
 // attributes to locations 0, 1, ... in the order given and links them.
 // 0, with a one-line reason in error, when a shader fails.
 GLuint build_layer_program(const std::string& prefix, const char* vertex, const char* fragment,
