@@ -75,7 +75,7 @@ void main()
     if (mod(floor(flags / 2.0), 2.0) > 0.5) {
         bool first = mod(floor(flags / 4.0), 2.0) > 0.5;
         gl_Position = line_corner(base, position, extra, first, flags >= 8.0 ? -1.0 : 1.0);
-        v_color = clamp(color, 0.0, 1.0);
+        v_color = color;
     } else {
         gl_Position = to_clip(base, position);
         if (mod(flags, 2.0) > 0.5) {
@@ -85,7 +85,7 @@ void main()
             sum += max(dot(n, light_direction[1]), 0.0) * 0.8 * light_diffuse[1];
             v_color = vec4(clamp(sum, 0.0, 1.0), 1.0);  // alpha: the material's diffuse alpha
         } else {
-            v_color = clamp(color, 0.0, 1.0);
+            v_color = color;
         }
     }
 #if TEXTURING
@@ -139,10 +139,10 @@ static bool build_program(int index, std::string* error)
 
 static GLuint vertex_buffer, index_buffer;
 
-static void point_attribute(GLuint attribute, GLint size, size_t offset)
+static void point_attribute(GLuint attribute, GLint size, size_t offset, GLenum type = GL_FLOAT)
 {
-    es.VertexAttribPointer(attribute, size, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(sizeof(LayerVertex)),
-                           reinterpret_cast<const void*>(offset));
+    es.VertexAttribPointer(attribute, size, type, type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE,
+                           static_cast<GLsizei>(sizeof(LayerVertex)), reinterpret_cast<const void*>(offset));
     es.EnableVertexAttribArray(attribute);
 }
 
@@ -152,7 +152,7 @@ void bind_batch_buffers()
     es.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
     point_attribute(kPosition, 3, offsetof(LayerVertex, position));
     point_attribute(kExtra, 3, offsetof(LayerVertex, extra));
-    point_attribute(kColor, 4, offsetof(LayerVertex, color));
+    point_attribute(kColor, 4, offsetof(LayerVertex, color), GL_UNSIGNED_BYTE);
     point_attribute(kTexcoord, 2, offsetof(LayerVertex, texcoord));
     point_attribute(kControl, 1, offsetof(LayerVertex, control));
     program_in_use = -1;  // another program may have been in use

@@ -14,12 +14,14 @@ struct Mat4 {
 
 // A vertex as the batch keeps it, still in object space: the shaders
 // transform, light and (for lines) widen it. For a triangle's vertex, extra
-// is its normal; for a wide line's corner, the line's other end. control
-// packs the matrix slot and what kind of vertex it is (kVertex... below).
+// is its normal; for a wide line's corner, the line's other end. The colour
+// is clamped, as OpenGL clamps it, and sent as bytes (a quarter of the
+// floats' size; its steps are the picture's own). control packs the matrix
+// slot and what kind of vertex it is (kVertex... below).
 struct LayerVertex {
     float position[3];
     float extra[3];
-    float color[4];
+    uint8_t color[4];
     float texcoord[2];
     float control;
 };
@@ -107,8 +109,11 @@ void batch_line(const LayerVertex& a, const LayerVertex& b);
 struct LineInstance {
     float first[3];
     float second[3];
-    float color[4];
+    uint8_t color[4];  // as LayerVertex's
 };
+
+// The current colour as a vertex carries it.
+void color_bytes(const float color[4], uint8_t out[4]);
 // Room for segments line instances, to fill and then draw with
 // draw_line_instances (after what is batched); null when they are few, or
 // the driver or the state can't draw them so, and the caller batches them.

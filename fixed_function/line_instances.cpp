@@ -1,8 +1,8 @@
 // Long runs of wide lines (an outline of thousands of edges in one call) as
 // instances: a four-corner quad kept in a GPU buffer, drawn once per
 // segment, with the segment's two ends and colour read per instance. A
-// segment then costs the CPU and the bus 40 bytes instead of four batch
-// corners (208). Needs instanced drawing (OpenGL ES 3, or WebGL 1's
+// segment then costs the CPU and the bus 28 bytes instead of four batch
+// corners (160). Needs instanced drawing (OpenGL ES 3, or WebGL 1's
 // ANGLE_instanced_arrays); without it, or for textured, alpha-tested or
 // two-coloured lines, the caller batches the corners instead.
 #include <cstddef>
@@ -36,7 +36,7 @@ void main()
 {
     bool first = corner.x > 0.5;
     gl_Position = line_corner(0, first ? first_end : second_end, first ? second_end : first_end, first, corner.y);
-    v_color = clamp(color, 0.0, 1.0);
+    v_color = color;
 }
 )";
 
@@ -92,10 +92,10 @@ bool init_line_instances(EsLookup lookup, std::string* error)
     return true;
 }
 
-static void point_instances(GLuint attribute, GLint size, size_t offset)
+static void point_instances(GLuint attribute, GLint size, size_t offset, GLenum type = GL_FLOAT)
 {
-    es.VertexAttribPointer(attribute, size, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(sizeof(LineInstance)),
-                           reinterpret_cast<const void*>(offset));
+    es.VertexAttribPointer(attribute, size, type, type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE,
+                           static_cast<GLsizei>(sizeof(LineInstance)), reinterpret_cast<const void*>(offset));
     vertex_attrib_divisor(attribute, 1);
 }
 
@@ -129,7 +129,7 @@ void draw_line_instances(size_t segments)
     es.BufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), instances.data());
     point_instances(kFirst, 3, offsetof(LineInstance, first));
     point_instances(kSecond, 3, offsetof(LineInstance, second));
-    point_instances(kColor, 4, offsetof(LineInstance, color));
+    point_instances(kColor, 4, offsetof(LineInstance, color), GL_UNSIGNED_BYTE);
     es.BindBuffer(GL_ARRAY_BUFFER, corner_buffer);
     es.VertexAttribPointer(kCorner, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
     es.DisableVertexAttribArray(kUnused);

@@ -10,12 +10,17 @@
 static GLenum primitive = 0;  // the glBegin mode, 0 outside glBegin/glEnd
 static std::vector<LayerVertex> pending;  // this primitive's vertices so far
 
+void color_bytes(const float color[4], uint8_t out[4])
+{
+    for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>(std::min(1.0f, std::max(0.0f, color[c])) * 255 + 0.5f);
+}
+
 static LayerVertex record_vertex(const float position[3], const float normal[3])
 {
     LayerVertex v;
     std::copy(position, position + 3, v.position);
     std::copy(normal, normal + 3, v.extra);
-    std::copy(layer.color, layer.color + 4, v.color);
+    color_bytes(layer.color, v.color);
     v.texcoord[0] = layer.texcoord[0];
     v.texcoord[1] = layer.texcoord[1];
     v.control = layer.lighting ? kVertexLit : 0;
@@ -201,6 +206,8 @@ static std::vector<LayerVertex> gathered;
 static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t count)
 {
     auto element = [&](size_t k) { return index ? index[k] : first + k; };
+    uint8_t color[4];
+    color_bytes(layer.color, color);
     auto position = [&](size_t k) {
         return reinterpret_cast<const float*>(layer.vertex_pointer + element(k) * layer.vertex_stride);
     };
@@ -223,7 +230,7 @@ static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t
                 std::copy(position(strip ? s : 2 * s), position(strip ? s : 2 * s) + 3, lines[s].first);
                 std::copy(position(strip ? s + 1 : 2 * s + 1), position(strip ? s + 1 : 2 * s + 1) + 3,
                           lines[s].second);
-                std::copy(layer.color, layer.color + 4, lines[s].color);
+                std::copy(color, color + 4, lines[s].color);
             }
             draw_line_instances(segments);
             return;

@@ -145,8 +145,10 @@ TEST(WebScreens, ALostPictureBringsBackTheStartScreenAndPlayWorksAgain)
 {
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_context_loss");
+    // 18 s after Play: the page may wait 3 s for its sound to run and 5 s
+    // more for the worklet's first sample before it plays silently.
     const CommandResult run = browse(
-        dir, "--autoplay", "autoplay", 16,
+        dir, "--autoplay", "autoplay", 24,
         std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' '5>") + dir +
             "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
             "document.getElementById(\"message\").textContent' '6=document.getElementById(\"play\").click()'");
