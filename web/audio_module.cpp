@@ -12,13 +12,13 @@
 #include <cstdint>
 
 #include "app/startup.h"  // kModuleBufferSize: the song is loaded as the demo loads it
+#include "offline/offline_ticks.h"  // kSamplesPerTick: the offline show's ticks are these samples too
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "web/song_seek.h"
 
 // The largest quantum the page may ask for; Web Audio's is 128 frames.
 static constexpr int32_t kMostFrames = 4096;
-static constexpr int64_t kSamplesPerTick = sound_mode_rate(2) / kTicksPerSecond;
 // Position changes not yet taken by the page: far more than one quantum
 // (at most two ticks) can make.
 static constexpr int32_t kMostChanges = 64;
