@@ -150,7 +150,12 @@ function openPeriodicaSound(options) {
                            measure: options.measure},
       });
       maker.onprocessorerror = function () { fail('the sound worklet stopped with an error'); };
-      maker.port.onmessage = function (event) { hear(event.data); };
+      // It plays once it is ready and connected, its long start (a skip to
+      // ?from='s row) behind it: what it makes from then on is heard.
+      maker.port.onmessage = function (event) {
+        if (event.data.ready) maker.port.postMessage('play');
+        else hear(event.data);
+      };
       sound.nodes.push(maker);
       maker.connect(target);
     }).catch(function (e) { fail('the sound worklet did not start: ' + e); });

@@ -30,10 +30,17 @@ class PeriodicaSound extends AudioWorkletProcessor {
     this.song = new Uint8Array(settings.song);
     if (settings.measure) this.measure(settings.measure);
     this.load();
-    this.firstFrame = -1;  // context frame of the sound's first sample
+    this.firstFrame = 0;   // context frame of the sound's first sample (negative
+                           // when the show starts part-way)
     this.made = 0;         // samples made so far
     this.quanta = 0;
+    this.playing = false;
     if (settings.from > 0) this.skipTo(settings.from);
+    // Silent until the page says 'play': the browser may run this node for
+    // a while before its connection to the speakers takes effect (seen for
+    // tens of ms after a long start), and what it made then is never heard.
+    this.port.onmessage = (event) => { if (event.data === 'play') this.playing = true; };
+    this.port.postMessage({ready: true});
   }
 
   // Starts at song position `position`: the song is made silently up to it,
@@ -58,13 +65,18 @@ class PeriodicaSound extends AudioWorkletProcessor {
 
   process(inputs, outputs) {
     const out = outputs[0][0];
+    if (!this.playing) {
+      out.fill(0);
+      return true;
+    }
     const audio = this.audio;
-    if (this.firstFrame < 0) this.firstFrame = currentFrame - this.made;
+    if (this.quanta === 0) this.firstFrame = currentFrame - this.made;
+    ++this.quanta;
     const samples = audio.audio_render(out.length);
     out.set(new Float32Array(audio.memory.buffer, samples, out.length));
     this.made += out.length;
     const count = audio.audio_change_count();
-    if (count > 0 || ++this.quanta % kReportEvery === 0) {
+    if (count > 0 || this.quanta % kReportEvery === 0) {
       const changes = Array.from(new Int32Array(audio.memory.buffer, audio.audio_changes(), count * 2));
       this.port.postMessage({first: this.firstFrame, made: this.made, changes: changes});
     }
