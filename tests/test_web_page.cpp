@@ -71,7 +71,8 @@ TEST(WebPage, TheShowRunsInRealTimeAtTheMusicsPace)
     const CommandResult run = browse(dir, "", "autoplay", 45,
                                      "\"30=document.getElementById('canvas').dispatchEvent("
                                      "new MouseEvent('mousedown', {bubbles: true}))\" "
-                                     "\"31=document.getElementById('play').click()\"");
+                                     "\"31=document.getElementById('play').click()\" " +
+                                         page_state_action(44.5));
     ASSERT_EQ(run.status, 0) << run.err;
     std::printf("%s", run.out.c_str());  // the console, for the frame rates it reports
 

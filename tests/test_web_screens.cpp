@@ -151,7 +151,8 @@ TEST(WebScreens, ALostPictureBringsBackTheStartScreenAndPlayWorksAgain)
         dir, "--autoplay", "autoplay", 24,
         std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' '5>") + dir +
             "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
-            "document.getElementById(\"message\").textContent' '6=document.getElementById(\"play\").click()'");
+            "document.getElementById(\"message\").textContent' '6=document.getElementById(\"play\").click()' " +
+            page_state_action(23.5));
     ASSERT_EQ(run.status, 0) << run.err;
     expect_no_errors(run.out);
     const std::string message = read_text(dir + "/message.txt");

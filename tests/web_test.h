@@ -24,6 +24,17 @@ inline CommandResult browse(const std::string& dir, const std::string& options, 
                                page_url(query) + " " + std::to_string(seconds) + " " + dir + "/show.png " + actions);
 }
 
+// An action that prints, AT seconds in, what the page shows, for a failing
+// test's message: whether the start screen is up and with what words, whether
+// a canvas is in place, and the position the last frame drew.
+inline std::string page_state_action(double at)
+{
+    return "'" + std::to_string(at) +
+           "=console.log(\"page state: \" + JSON.stringify({start: !document.getElementById(\"start\").hidden, "
+           "message: document.getElementById(\"message\").textContent, canvas: !!document.getElementById(\"canvas\"), "
+           "drawn: window.periodicaDrawn, visible: document.visibilityState}))'";
+}
+
 // The README's command for a ?frame= picture, on a fresh profile kept off
 // the network; flags are added (a device scale factor, say). The exit status.
 inline int chromium_screenshot(const std::string& query, const std::string& shot, const std::string& dir,
