@@ -20,6 +20,9 @@ Options:
   --before SCRIPT  runs SCRIPT in the page before any of its own
   --throttle N     slows the page's CPU N times (Chromium's CPU throttling,
                    as its DevTools offer it; 1 is none)
+  --trace FILE     records a trace of every process from the page's opening
+                   to its end (the timeline, V8, GPU and sampled V8 profile) and
+                   writes its events to FILE as JSON, as DevTools saves them
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -61,6 +64,8 @@ class Browser:
         self.next_id = 0
         self.buffer = b''
         self.lines = []
+        self.trace_events = []
+        self.trace_complete = False
 
     def send(self, method, params=None, session=None):
         self.next_id += 1
@@ -78,6 +83,10 @@ class Browser:
         elif method == 'Runtime.exceptionThrown':
             details = params.get('exceptionDetails', {})
             self.lines.append('exception: ' + details.get('exception', {}).get('description', details.get('text', '')))
+        elif method == 'Tracing.dataCollected':
+            self.trace_events.extend(params.get('value', []))
+        elif method == 'Tracing.tracingComplete':
+            self.trace_complete = True
         elif method == 'Log.entryAdded':
             entry = params.get('entry', {})
             self.lines.append(entry.get('level', 'log') + ': ' + entry.get('text', ''))
@@ -144,7 +153,7 @@ def act(browser, session, target, file, script):
 
 def main():
     arguments = sys.argv[1:]
-    flags, screen, phone, before, throttle = [], (1024, 768, 1.0), False, None, 1.0
+    flags, screen, phone, before, throttle, trace = [], (1024, 768, 1.0), False, None, 1.0, None
     while arguments and arguments[0].startswith('--'):
         option = arguments.pop(0)
         if option == '--autoplay':
@@ -161,6 +170,8 @@ def main():
                 throttle = float(arguments.pop(0))
             except ValueError:
                 sys.exit('web_console.py: --throttle takes a rate, such as 4')
+        elif option == '--trace' and arguments:
+            trace = arguments.pop(0)
         else:
             sys.exit('web_console.py: unknown option ' + option)
     if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):
@@ -183,12 +194,22 @@ def main():
             browser.call('Page.addScriptToEvaluateOnNewDocument', {'source': before}, session)
         if throttle != 1:
             browser.call('Emulation.setCPUThrottlingRate', {'rate': throttle}, session)
+        if trace:
+            browser.call('Tracing.start', {'categories': 'devtools.timeline,v8,gpu,toplevel,blink.user_timing,disabled-by-default-v8.cpu_profiler',
+                                           'transferMode': 'ReportEvents'})
         opened = time.monotonic()
         browser.call('Page.navigate', {'url': url}, session)
         for at, file, script in actions:
             browser.pump(opened + at)
             act(browser, session, target, file, script)
         browser.pump(opened + seconds)
+        if trace:
+            browser.call('Tracing.end')
+            waited = time.monotonic()
+            while not browser.trace_complete and time.monotonic() - waited < 120:
+                browser.pump(time.monotonic() + 1)
+            with open(trace, 'w') as out:
+                json.dump({'traceEvents': browser.trace_events}, out)
         shot = browser.call('Page.captureScreenshot', {'format': 'png'}, session)
         with open(screenshot, 'wb') as file:
             file.write(base64.b64decode(shot['data']))
