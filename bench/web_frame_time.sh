@@ -7,8 +7,10 @@
 # frame; frames that drew nothing are left out). Each section is played from
 # its start with ?from=, again until it has had 15 s of frames, with no CPU
 # throttling and at 4x (Chromium's CPU throttling). Prints per section the
-# median, 95th and 99th percentile milliseconds per frame. Wall-clock times:
-# run it on a quiet machine.
+# median, 95th and 99th percentile milliseconds per frame; then the same
+# without the time inside WebGL's buffer uploads, and that time (where the
+# main thread waits for a GPU process that is behind). Wall-clock times: run
+# it on a quiet machine.
 #
 # usage: bench/web_frame_time.sh [PAGE]   (default build-web/periodica.html)
 set -euo pipefail
@@ -19,16 +21,36 @@ page=$(cd "$(dirname "${1:-$here/../build-web/periodica.html}")" && pwd)/$(basen
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Each frame as [position drawn, callback ms, animation-frame time].
+# Each frame as [position drawn, callback ms, animation-frame time, ms of it
+# inside WebGL's buffer uploads]. Chromium's WebGL hands an upload to the GPU
+# process through shared memory; when that process is a frame behind (here
+# SwiftShader rasterises on the same CPU cores), the upload waits there for
+# it, so that share is the GPU's time showing on the main thread.
 wrapper='(function () {
   const own = window.requestAnimationFrame.bind(window);
   window.periodicaFrames = [];
+  let uploadMs = 0;
+  [window.WebGLRenderingContext, window.WebGL2RenderingContext].forEach(function (type) {
+    if (!type) return;
+    ["bufferData", "bufferSubData"].forEach(function (name) {
+      const call = type.prototype[name];
+      type.prototype[name] = function () {
+        const started = performance.now();
+        try {
+          return call.apply(this, arguments);
+        } finally {
+          uploadMs += performance.now() - started;
+        }
+      };
+    });
+  });
   window.requestAnimationFrame = function (callback) {
     return own(function (time) {
       window.periodicaDrawn = -1;
+      uploadMs = 0;
       const started = performance.now();
       callback(time);
-      window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time]);
+      window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time, uploadMs]);
     });
   };
 })();'
@@ -76,13 +98,15 @@ done
 python3 - "$work" <<'PYTHON'
 import glob, json, math, os, sys
 sections = [(0, 399), (900, 1099), (1300, 1499), (1500, 1599), (1600, 1860), (1861, 1920)]
-times = {}
+times, own_times, upload_times = {}, {}, {}
 for path in glob.glob(os.path.join(sys.argv[1], '*.json')):
     rate = os.path.basename(path).split('.')[0]
-    for position, ms, _ in json.load(open(path)):
+    for position, ms, _, upload_ms in json.load(open(path)):
         for first, last in sections:
             if first <= position <= last:
                 times.setdefault((rate, first), []).append(ms)
+                own_times.setdefault((rate, first), []).append(ms - upload_ms)
+                upload_times.setdefault((rate, first), []).append(upload_ms)
 
 def rank(values, share):
     values = sorted(values)
@@ -97,4 +121,15 @@ for first, last in sections:
         row += [rank(t, 0.5), rank(t, 0.95), rank(t, 0.99)]
     counts = '%d + %d' % (len(times.get(('1', first), [])), len(times.get(('4', first), [])))
     print('%-10s | %9.2f | %6.2f | %6.2f | %15.2f | %6.2f | %6.2f | %s' % (('%d-%d' % (first, last),) + tuple(row) + (counts,)))
+
+# The same frames without their time inside buffer uploads, and that time.
+print()
+print('%-10s | %21s | %21s | %21s | %21s' % ('positions', 'less uploads: 1x p50/p95/p99', '4x', 'uploads: 1x', '4x'))
+for first, last in sections:
+    cells = []
+    for table in (own_times, upload_times):
+        for rate in ('1', '4'):
+            t = table.get((rate, first), [])
+            cells.append('%6.2f %6.2f %6.2f' % (rank(t, 0.5), rank(t, 0.95), rank(t, 0.99)))
+    print('%-10s | %21s | %21s | %21s | %21s' % (('%d-%d' % (first, last),) + tuple(cells)))
 PYTHON
