@@ -9,8 +9,10 @@
 # throttling and at 4x (Chromium's CPU throttling). Prints per section the
 # median, 95th and 99th percentile milliseconds per frame; then the same
 # without the time inside WebGL's buffer uploads, and that time (where the
-# main thread waits for a GPU process that is behind). Wall-clock times: run
-# it on a quiet machine.
+# main thread waits for a GPU process that is behind); then, from a third,
+# traced pass at 1x, the frames' wall time and the main thread's own (thread
+# CPU) time in them, which leaves out waits and time the thread was not on a
+# core. Wall-clock times: run it on a quiet machine.
 #
 # usage: bench/web_frame_time.sh [PAGE]   (default build-web/periodica.html)
 set -euo pipefail
@@ -51,9 +53,31 @@ wrapper='(function () {
       const started = performance.now();
       callback(time);
       window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time, uploadMs]);
+      performance.mark("periodica-frame " + window.periodicaDrawn);
+      performance.clearMarks();
     });
   };
 })();'
+
+# The trace of a run as [position drawn, wall ms, thread ms] per frame: each
+# animation-frame task on the page's main thread with the mark its callback
+# left. Thread time is what the main thread itself ran; the rest of the wall
+# time it waited, or waited for a core.
+thread_times() {
+  python3 -c '
+import json, sys
+events = json.load(open(sys.argv[1]))["traceEvents"]
+frames = [e for e in events if e.get("name") == "FireAnimationFrame" and e.get("ph") == "X" and "tdur" in e]
+marks = sorted((e["ts"], e["name"].split()[1]) for e in events if e.get("name", "").startswith("periodica-frame "))
+frames.sort(key=lambda e: e["ts"])
+out, m = [], 0
+for f in frames:
+    while m < len(marks) and marks[m][0] < f["ts"]:
+        m += 1
+    if m < len(marks) and marks[m][0] <= f["ts"] + f["dur"]:
+        out.append([int(marks[m][1]), f["dur"] / 1000, f["tdur"] / 1000])
+json.dump(out, open(sys.argv[2], "w"))' "$@"
+}
 
 # Seconds of frames a run gave positions first..last: the span from the
 # first such frame to the last.
@@ -74,22 +98,31 @@ sections='0 399 0 34
 1861 1920 1861 13'
 
 run=0
-for rate in 1 4; do
+# "traced": a third pass at 1x with a trace, kept apart from the first two,
+# whose figures the trace's own cost would raise.
+for rate in 1 4 traced; do
+  throttle=$rate trace=()
+  [ "$rate" = traced ] && throttle=1 trace=(--trace "$work/trace.json")
   while read -r first last from seconds; do
     query="autoplay"; [ "$from" -gt 0 ] && query="autoplay&from=$from"
     total=0
     for try in 1 2 3 4 5 6 7 8; do
       run=$((run + 1))
       out="$work/$rate.$run.json"
-      python3 "$here/../tests/web_console.py" --autoplay --throttle "$rate" --before "$wrapper" /usr/bin/chromium \
+      python3 "$here/../tests/web_console.py" --autoplay --throttle "$throttle" --before "$wrapper" \
+        "${trace[@]}" /usr/bin/chromium \
         "file://$page?$query" "$seconds" "$work/shot.png" \
         "$((seconds - 1))>$out=JSON.stringify(window.periodicaFrames)" >"$work/console.txt" || {
         echo "web_frame_time.sh: the page did not run:" >&2
         cat "$work/console.txt" >&2
         exit 1
       }
+      if [ "$rate" = traced ]; then
+        thread_times "$work/trace.json" "$work/$rate.$run.threads"
+        rm -f "$work/trace.json"
+      fi
       total=$(python3 -c "print($total + $(covered "$out" "$first" "$last"))")
-      echo "at ${rate}x from $from: $total s of $first-$last" >&2
+      echo "at ${throttle}x${trace:+, traced,} from $from: $total s of $first-$last" >&2
       python3 -c "import sys; sys.exit(0 if $total >= 15 else 1)" && break
     done
   done <<<"$sections"
@@ -132,4 +165,20 @@ for first, last in sections:
             t = table.get((rate, first), [])
             cells.append('%6.2f %6.2f %6.2f' % (rank(t, 0.5), rank(t, 0.95), rank(t, 0.99)))
     print('%-10s | %21s | %21s | %21s | %21s' % (('%d-%d' % (first, last),) + tuple(cells)))
+
+# From the traced pass: the frames' wall time as the trace has it, and the
+# main thread's own time in them.
+walls, threads = {}, {}
+for path in glob.glob(os.path.join(sys.argv[1], '*.threads')):
+    for position, wall, thread in json.load(open(path)):
+        for first, last in sections:
+            if first <= position <= last:
+                walls.setdefault(first, []).append(wall)
+                threads.setdefault(first, []).append(thread)
+print()
+print('%-10s | %27s | %27s | %s' % ('positions', 'traced 1x: wall p50/p95/p99', 'main thread own p50/p95/p99', 'frames'))
+for first, last in sections:
+    cells = ['%6.2f %6.2f %6.2f' % (rank(t, 0.5), rank(t, 0.95), rank(t, 0.99))
+             for t in (walls.get(first, []), threads.get(first, []))]
+    print('%-10s | %27s | %27s | %d' % (('%d-%d' % (first, last),) + tuple(cells) + (len(walls.get(first, [])),)))
 PYTHON

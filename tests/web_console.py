@@ -21,8 +21,10 @@ Options:
   --throttle N     slows the page's CPU N times (Chromium's CPU throttling,
                    as its DevTools offer it; 1 is none)
   --trace FILE     records a trace of every process from the page's opening
-                   to its end (the timeline, V8, GPU and sampled V8 profile) and
-                   writes its events to FILE as JSON, as DevTools saves them
+                   to its end (the timeline, V8 and GPU categories: each event
+                   with its wall and thread time) and writes its events to
+                   FILE as JSON, as DevTools saves them
+  --samples        adds V8's sampled profile (which function ran) to the trace
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -154,6 +156,7 @@ def act(browser, session, target, file, script):
 def main():
     arguments = sys.argv[1:]
     flags, screen, phone, before, throttle, trace = [], (1024, 768, 1.0), False, None, 1.0, None
+    categories = 'devtools.timeline,v8,gpu,toplevel,blink.user_timing'
     while arguments and arguments[0].startswith('--'):
         option = arguments.pop(0)
         if option == '--autoplay':
@@ -172,6 +175,8 @@ def main():
                 sys.exit('web_console.py: --throttle takes a rate, such as 4')
         elif option == '--trace' and arguments:
             trace = arguments.pop(0)
+        elif option == '--samples':
+            categories += ',disabled-by-default-v8.cpu_profiler'
         else:
             sys.exit('web_console.py: unknown option ' + option)
     if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):
@@ -195,8 +200,7 @@ def main():
         if throttle != 1:
             browser.call('Emulation.setCPUThrottlingRate', {'rate': throttle}, session)
         if trace:
-            browser.call('Tracing.start', {'categories': 'devtools.timeline,v8,gpu,toplevel,blink.user_timing,disabled-by-default-v8.cpu_profiler',
-                                           'transferMode': 'ReportEvents'})
+            browser.call('Tracing.start', {'categories': categories, 'transferMode': 'ReportEvents'})
         opened = time.monotonic()
         browser.call('Page.navigate', {'url': url}, session)
         for at, file, script in actions:
