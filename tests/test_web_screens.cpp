@@ -147,12 +147,14 @@ TEST(WebScreens, ALostPictureBringsBackTheStartScreenAndPlayWorksAgain)
     const std::string dir = scratch_dir("web_context_loss");
     // 18 s after Play: the page may wait 3 s for its sound to run and 5 s
     // more for the worklet's first sample before it plays silently.
-    const CommandResult run = browse(
-        dir, "--autoplay", "autoplay", 24,
-        std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' '5>") + dir +
-            "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
-            "document.getElementById(\"message\").textContent' '6=document.getElementById(\"play\").click()' " +
-            page_state_action(23.5));
+    const CommandResult run = browse_with_a_second_show([&] {
+        return browse(dir, "--autoplay", "autoplay", 24,
+                      std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' "
+                                  "'5>") + dir +
+                          "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
+                          "document.getElementById(\"message\").textContent' "
+                          "'6=document.getElementById(\"play\").click()' " + page_state_action(23.5));
+    });
     ASSERT_EQ(run.status, 0) << run.err;
     expect_no_errors(run.out);
     const std::string message = read_text(dir + "/message.txt");
