@@ -91,6 +91,24 @@ void reset_matrices();
 constexpr int kSlotFloats = 28;
 void matrix_slot(float out[kSlotFloats]);
 
+// The centre of projection in object space, homogeneous (the point the clip
+// matrix's x, y and w rows all send to 0), scaled so that a triangle a b c
+// winds counter-clockwise on screen exactly when
+// ((b - a) x (c - a)) . (a * centre.w - centre.xyz) > 0.
+void projection_centre(float centre[4]);
+
+struct FaceCulling {
+    float centre[4];
+    float kept_sign;  // 1 when the faces kept wind counter-clockwise, else -1
+};
+// Readies the test for the state of the moment; false when culling is off
+// or culls everything (then ES decides alone).
+bool begin_face_culling(FaceCulling* culling);
+// True only when culling would surely turn the triangle a b c (object
+// space) away: it is clearly not edge on. Otherwise the triangle is sent
+// and ES decides.
+bool surely_culled(const FaceCulling& culling, const float* a, const float* b, const float* c);
+
 // Appends count vertices (at most kMaxBatchVertices) to the batch under the
 // matrices of the moment, drawing what is batched first if they would not
 // fit, and returns the batch index of the first; batch_triangle then joins

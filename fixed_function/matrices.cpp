@@ -155,6 +155,25 @@ void glGetDoublev(GLenum name, GLdouble* out)
     for (int k = 0; k < 16; ++k) out[k] = values[k];
 }
 
+void projection_centre(float centre[4])
+{
+    const Mat4 clip = multiply(layer.stack[1][layer.depth[1]], layer.stack[0][layer.depth[0]]);
+    double rows[3][4];  // x, y and w
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c) rows[r][c] = clip.m[c * 4 + (r == 2 ? 3 : r)];
+    // centre[k] = the cofactor of x[k] in det(x row; y row; w row; x), so
+    // centre . v = det(rows; v), which is the sum the winding needs.
+    for (int k = 0; k < 4; ++k) {
+        int col[3], n = 0;
+        for (int c = 0; c < 4; ++c)
+            if (c != k) col[n++] = c;
+        const double minor = rows[0][col[0]] * (rows[1][col[1]] * rows[2][col[2]] - rows[1][col[2]] * rows[2][col[1]]) -
+                             rows[0][col[1]] * (rows[1][col[0]] * rows[2][col[2]] - rows[1][col[2]] * rows[2][col[0]]) +
+                             rows[0][col[2]] * (rows[1][col[0]] * rows[2][col[1]] - rows[1][col[1]] * rows[2][col[0]]);
+        centre[k] = static_cast<float>((k % 2 ? 1 : -1) * minor);
+    }
+}
+
 void reset_matrices()
 {
     for (int mode = 0; mode < 2; ++mode) {

@@ -199,10 +199,36 @@ static LayerVertex array_vertex(size_t k)
 }
 
 static std::vector<LayerVertex> gathered;
+static std::vector<size_t> faces_kept;  // the first element of each, for draw_facing
+
+// Triangles or quads from array elements, under culling: only those it
+// might keep go to the batch, each whole.
+template <typename Element, typename Position>
+static void draw_facing(GLenum mode, const FaceCulling& culling, size_t count, Element element, Position position)
+{
+    const size_t corners = mode == GL_QUADS ? 4 : 3;
+    faces_kept.clear();
+    for (size_t k = 0; k + corners <= count; k += corners) {
+        const bool culled = surely_culled(culling, position(k), position(k + 1), position(k + 2)) &&
+                            (corners == 3 || surely_culled(culling, position(k), position(k + 2), position(k + 3)));
+        if (!culled) faces_kept.push_back(k);
+    }
+    if (faces_kept.empty()) return;
+    uint16_t at = 0;
+    float slot = 0;
+    LayerVertex* out = batch_space(faces_kept.size() * corners, &at, &slot);
+    for (const size_t first : faces_kept)
+        for (size_t c = 0; c < corners; ++c, ++out) {
+            *out = array_vertex(element(first + c));
+            out->control += slot;
+        }
+    index_triangles(mode, at, faces_kept.size() * corners);
+}
 
 // Array elements first.. (index null) or index[0..count) drawn as mode:
-// triangles written into the batch in place and lines straight into
-// instances where they can be, else as glBegin/glEnd would take them.
+// triangles written into the batch in place (under culling, those facing
+// away left out) and lines straight into instances where they can be, else
+// as glBegin/glEnd would take them.
 static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t count)
 {
     auto element = [&](size_t k) { return index ? index[k] : first + k; };
@@ -211,6 +237,11 @@ static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t
     auto position = [&](size_t k) {
         return reinterpret_cast<const float*>(layer.vertex_pointer + element(k) * layer.vertex_stride);
     };
+    FaceCulling culling;
+    if ((mode == GL_TRIANGLES || mode == GL_QUADS) && count <= kMaxBatchVertices && begin_face_culling(&culling)) {
+        draw_facing(mode, culling, count, element, position);
+        return;
+    }
     if (triangle_mode(mode) && count >= 3 && count <= kMaxBatchVertices) {
         uint16_t at = 0;
         float slot = 0;

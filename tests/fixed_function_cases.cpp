@@ -297,6 +297,52 @@ static void culling(std::vector<float>*)
     glDisable(GL_CULL_FACE);
 }
 
+// Tumbling boxes from arrays under each culling set-up, lit; one reaching
+// from the near plane to behind the eye; one under an orthographic
+// projection, whose centre of projection lies at infinity. Every face culling keeps must show.
+static void culled_arrays(std::vector<float>*)
+{
+    two_coloured_lights();
+    glEnable(GL_CULL_FACE);
+    GLfloat faces[24][6];
+    box_faces(faces);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
+    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+    const struct { GLenum front, cull; float x, y, z, scale; } boxes[] = {
+        {GL_CCW, GL_BACK, -0.9f, 0.45f, 0, 1}, {GL_CW, GL_BACK, 0, 0.45f, 0, 1},
+        {GL_CCW, GL_FRONT, 0.9f, 0.45f, 0, 1}, {GL_CCW, GL_BACK, -1.9f, -0.6f, 2.4f, 3}};
+    for (const auto& box : boxes) {
+        glFrontFace(box.front);
+        glCullFace(box.cull);
+        glPushMatrix();
+        glTranslatef(box.x, box.y, box.z);
+        glRotatef(40, 1, 0.5f, 0.2f);
+        glScalef(box.scale, box.scale, box.scale);
+        glDrawArrays(GL_QUADS, 0, 24);
+        glPopMatrix();
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glScalef(1 / 1.33f, 1, -0.1f);  // glOrtho(-1.33, 1.33, -1, 1, -10, 10)
+    glMatrixMode(GL_MODELVIEW);
+    glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
+    glPushMatrix();
+    glTranslatef(0.6f, -0.5f, 0);
+    glRotatef(-65, 0.3f, 1, 0);
+    glDrawArrays(GL_QUADS, 0, 24);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_CULL_FACE);
+}
+
 // Width-2 lines across and along the picture, as strips and indexed, in
 // part behind a quad, and with back-face culling on as the tube draws them.
 static void wide_lines(std::vector<float>*)
@@ -478,7 +524,7 @@ const FixedFunctionCase kFixedFunctionCases[] = {
     {"state between draws", state_between_draws}, {"depth", depth},
     {"primitives", primitives},       {"viewport", viewport},
     {"texture modulate", texture_modulate}, {"redrawn geometry", redrawn_geometry},
-    {"edge lines", edge_lines},
+    {"edge lines", edge_lines},       {"culled arrays", culled_arrays},
 };
 const int kFixedFunctionCaseCount = sizeof kFixedFunctionCases / sizeof kFixedFunctionCases[0];
 
