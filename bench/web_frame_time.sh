@@ -14,9 +14,25 @@
 # CPU) time in them, which leaves out waits and time the thread was not on a
 # core. Wall-clock times: run it on a quiet machine.
 #
-# usage: bench/web_frame_time.sh [PAGE]   (default build-web/periodica.html)
+# usage: bench/web_frame_time.sh [--screen W,H,R] [--rates "1 4 traced"]
+#                                [--only "FIRST ..."] [PAGE]
+#   --screen  the page's viewport (web_console.py's; default 1024,768,1): a
+#             small one shows how much of a frame is the software GPU's fill
+#   --rates   which passes to run; --only the sections starting at FIRST
+#   PAGE      default build-web/periodica.html
 set -euo pipefail
 
+screen=1024,768,1
+rates="1 4 traced"
+only=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --screen) screen=$2; shift 2 ;;
+    --rates) rates=$2; shift 2 ;;
+    --only) only=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 here=$(cd "$(dirname "$0")" && pwd)
 page=$(cd "$(dirname "${1:-$here/../build-web/periodica.html}")" && pwd)/$(basename "${1:-periodica.html}")
 [ -f "$page" ] || { echo "web_frame_time.sh: $page is missing (make web writes it)" >&2; exit 1; }
@@ -100,16 +116,17 @@ sections='0 399 0 34
 run=0
 # "traced": a third pass at 1x with a trace, kept apart from the first two,
 # whose figures the trace's own cost would raise.
-for rate in 1 4 traced; do
+for rate in $rates; do
   throttle=$rate trace=()
   [ "$rate" = traced ] && throttle=1 trace=(--trace "$work/trace.json")
   while read -r first last from seconds; do
+    [ -z "$only" ] || [[ " $only " == *" $first "* ]] || continue
     query="autoplay"; [ "$from" -gt 0 ] && query="autoplay&from=$from"
     total=0
     for try in 1 2 3 4 5 6 7 8; do
       run=$((run + 1))
       out="$work/$rate.$run.json"
-      python3 "$here/../tests/web_console.py" --autoplay --throttle "$throttle" --before "$wrapper" \
+      python3 "$here/../tests/web_console.py" --autoplay --throttle "$throttle" --screen "$screen" --before "$wrapper" \
         "${trace[@]}" /usr/bin/chromium \
         "file://$page?$query" "$seconds" "$work/shot.png" \
         "$((seconds - 1))>$out=JSON.stringify(window.periodicaFrames)" >"$work/console.txt" || {
