@@ -122,24 +122,26 @@ LayerVertex* batch_space(size_t count, uint16_t* first, float* slot);
 void batch_triangle(uint16_t a, uint16_t b, uint16_t c);
 // Appends the wide line from a to b: four corners that the shaders place.
 void batch_line(const LayerVertex& a, const LayerVertex& b);
-// One wide line drawn as an instance: its two ends in object space and
-// its colour.
-struct LineInstance {
-    float first[3];
-    float second[3];
-    uint8_t color[4];  // as LayerVertex's
+// A wide line's two ends (object space) as a run of lines holds them:
+// first, first, second, second, first, first.
+struct LineEnds {
+    float at[6][3];
 };
+inline void set_line_ends(LineEnds* line, const float first[3], const float second[3])
+{
+    for (int k = 0; k < 6; ++k)
+        for (int c = 0; c < 3; ++c) line->at[k][c] = (k == 2 || k == 3) ? second[c] : first[c];
+}
 
 // The current colour as a vertex carries it.
 void color_bytes(const float color[4], uint8_t out[4]);
-// Room for segments line instances, to fill and then draw with
-// draw_line_instances (after what is batched); null when they are few, or
-// the driver or the state can't draw them so, and the caller batches them.
-LineInstance* line_instances(size_t segments);
-void draw_line_instances(size_t segments);
-// Readies instanced lines where the driver offers instancing; false, with a
-// reason, only when it does and the shaders fail.
-bool init_line_instances(EsLookup lookup, std::string* error);
+// Room for segments lines, to fill with set_line_ends and then draw in one
+// colour with draw_line_run (after what is batched); null when they are few
+// or the state wants them batched (textured or alpha-tested).
+LineEnds* line_run(size_t segments);
+void draw_line_run(size_t segments, const uint8_t color[4]);
+// Builds the runs' shaders and kept buffers; false with a reason in error.
+bool init_line_runs(std::string* error);
 // Binds the batch's buffers and points the attributes into them again.
 void bind_batch_buffers();
 // The line uniforms of the moment: the viewport's half size in pixels; the

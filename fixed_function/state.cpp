@@ -228,7 +228,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internal_format, GLsizei wid
 
 bool fixed_function_init(EsLookup lookup, std::string* error)
 {
-    if (!fill_es_functions(lookup, error) || !init_batch(error) || !init_line_instances(lookup, error)) return false;
+    if (!fill_es_functions(lookup, error) || !init_batch(error) || !init_line_runs(error)) return false;
     layer = LayerState{};
     reset_matrices();
     layer.color[0] = layer.color[1] = layer.color[2] = layer.color[3] = 1;

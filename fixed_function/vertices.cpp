@@ -62,21 +62,18 @@ static bool triangle_mode(GLenum mode)
     return mode == GL_TRIANGLES || mode == GL_QUADS || mode == GL_TRIANGLE_STRIP || mode == GL_POLYGON;
 }
 
-// A run of segments as instances, when it can be: lines of one colour.
-static bool instance_lines(GLenum mode, const LayerVertex* v, size_t count)
+// A run of segments drawn as one, when it can be: lines of one colour.
+static bool run_lines(GLenum mode, const LayerVertex* v, size_t count)
 {
     const bool strip = mode == GL_LINE_STRIP;
     const size_t segments = strip ? count - 1 : count / 2;
     for (size_t k = 1; k < count; ++k)
         if (!std::equal(v[k].color, v[k].color + 4, v[0].color)) return false;
-    LineInstance* lines = line_instances(segments);
+    LineEnds* lines = line_run(segments);
     if (!lines) return false;
-    for (size_t s = 0; s < segments; ++s) {
-        std::copy(v[strip ? s : 2 * s].position, v[strip ? s : 2 * s].position + 3, lines[s].first);
-        std::copy(v[strip ? s + 1 : 2 * s + 1].position, v[strip ? s + 1 : 2 * s + 1].position + 3, lines[s].second);
-        std::copy(v[0].color, v[0].color + 4, lines[s].color);
-    }
-    draw_line_instances(segments);
+    for (size_t s = 0; s < segments; ++s)
+        set_line_ends(&lines[s], v[strip ? s : 2 * s].position, v[strip ? s + 1 : 2 * s + 1].position);
+    draw_line_run(segments, v[0].color);
     return true;
 }
 
@@ -104,7 +101,7 @@ static void assemble(GLenum mode, const LayerVertex* v, size_t count)
         return;
     }
     if ((mode != GL_LINES && mode != GL_LINE_STRIP) || count < 2) return;  // not a mode the demo uses: nothing
-    if (instance_lines(mode, v, count)) return;
+    if (run_lines(mode, v, count)) return;
     if (mode == GL_LINES)
         for (size_t k = 0; k + 1 < count; k += 2) batch_line(v[k], v[k + 1]);
     else
@@ -227,8 +224,8 @@ static void draw_facing(GLenum mode, const FaceCulling& culling, size_t count, E
 
 // Array elements first.. (index null) or index[0..count) drawn as mode:
 // triangles written into the batch in place (under culling, those facing
-// away left out) and lines straight into instances where they can be, else
-// as glBegin/glEnd would take them.
+// away left out) and lines straight into a run where they can be, else as
+// glBegin/glEnd would take them.
 static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t count)
 {
     auto element = [&](size_t k) { return index ? index[k] : first + k; };
@@ -256,14 +253,10 @@ static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t
     if ((mode == GL_LINES || mode == GL_LINE_STRIP) && count >= 2) {
         const bool strip = mode == GL_LINE_STRIP;
         const size_t segments = strip ? count - 1 : count / 2;
-        if (LineInstance* lines = line_instances(segments)) {
-            for (size_t s = 0; s < segments; ++s) {
-                std::copy(position(strip ? s : 2 * s), position(strip ? s : 2 * s) + 3, lines[s].first);
-                std::copy(position(strip ? s + 1 : 2 * s + 1), position(strip ? s + 1 : 2 * s + 1) + 3,
-                          lines[s].second);
-                std::copy(color, color + 4, lines[s].color);
-            }
-            draw_line_instances(segments);
+        if (LineEnds* lines = line_run(segments)) {
+            for (size_t s = 0; s < segments; ++s)
+                set_line_ends(&lines[s], position(strip ? s : 2 * s), position(strip ? s + 1 : 2 * s + 1));
+            draw_line_run(segments, color);
             return;
         }
     }

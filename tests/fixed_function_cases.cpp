@@ -299,7 +299,8 @@ static void culling(std::vector<float>*)
 
 // Tumbling boxes from arrays under each culling set-up, lit; one reaching
 // from the near plane to behind the eye; one under an orthographic
-// projection, whose centre of projection lies at infinity. Every face culling keeps must show.
+// projection, whose centre of projection lies at infinity. Every face
+// culling keeps must show.
 static void culled_arrays(std::vector<float>*)
 {
     two_coloured_lights();
@@ -485,6 +486,30 @@ static void edge_lines(std::vector<float>*)
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, ends);
     glDrawElements(GL_LINES, 66 * 2, GL_UNSIGNED_INT, rays);
+    // More segments than one draw of 16-bit indices holds, under culling:
+    // all but the last 30 lie outside the picture, and those 30 are lines
+    // 5 pixels apart going right, left, up and down.
+    static GLfloat far_ends[11040 * 2][3];
+    for (int s = 0; s < 11040; ++s) {
+        GLfloat* a = far_ends[2 * s];
+        GLfloat* b = far_ends[2 * s + 1];
+        const int k = s - 11010;
+        const float across = -0.95f + 0.1f * (k % 10), up = -0.2f + 0.1f * (k % 5);
+        if (k < 0) {
+            a[0] = 50.0f + s, a[1] = 40, b[0] = 51.0f + s, b[1] = 40;
+        } else if (k < 20) {
+            a[0] = k < 10 ? -1.3f : -0.5f, b[0] = k < 10 ? -0.5f : -1.3f;
+            a[1] = b[1] = across + (k < 10 ? 0 : 0.05f);
+        } else {
+            a[0] = b[0] = up + (k < 25 ? 0 : 0.5f);
+            a[1] = k < 25 ? 0.1f : 0.9f, b[1] = k < 25 ? 0.9f : 0.1f;
+        }
+    }
+    glColor3f(1, 0, 1);
+    glVertexPointer(3, GL_FLOAT, 0, far_ends);
+    glEnable(GL_CULL_FACE);
+    glDrawArrays(GL_LINES, 0, 11040 * 2);
+    glDisable(GL_CULL_FACE);
     glDisableClientState(GL_VERTEX_ARRAY);
     glColor3f(0, 1, 1);
     glEnable(GL_CULL_FACE);

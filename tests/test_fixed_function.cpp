@@ -18,15 +18,6 @@
 constexpr size_t kPictureBytes = size_t{kCaseWidth} * kCaseHeight * 4;
 constexpr size_t kRecordBytes = kCaseValues * sizeof(float) + kPictureBytes;
 
-// The driver's lookup without instanced drawing, as a WebGL 1 without
-// ANGLE_instanced_arrays: long runs of lines go to the batch.
-static void* without_instancing(const char* name)
-{
-    const std::string text = name;
-    if (text.find("Instanced") != std::string::npos || text.find("Divisor") != std::string::npos) return nullptr;
-    return headless_gl_function(name);
-}
-
 TEST(FixedFunction, EveryCaseLooksAsInOpenGl)
 {
     const std::string path = testing::TempDir() + "fixed_function_reference.bin";
@@ -39,24 +30,21 @@ TEST(FixedFunction, EveryCaseLooksAsInOpenGl)
     // Rasterisers may differ on edge pixels; a real fault changes whole
     // shapes (the smallest here, a line one pixel too thin, is ~100 pixels).
     constexpr int kEdgePixels = kCaseWidth * kCaseHeight / 200;
-    for (EsLookup lookup : {headless_gl_function, without_instancing}) {
-        SCOPED_TRACE(lookup == without_instancing ? "without instancing" : "with instancing");
-        ASSERT_TRUE(fixed_function_init(lookup, &error)) << error;
-        make_case_textures();
-        for (int k = 0; k < kFixedFunctionCaseCount; ++k) {
-            SCOPED_TRACE(kFixedFunctionCases[k].name);
-            std::vector<uint8_t> rgba;
-            std::vector<float> values, theirs(kCaseValues);
-            run_case(k, &rgba, &values);
-            const uint8_t* record = reference.data() + k * kRecordBytes;
-            std::memcpy(theirs.data(), record, kCaseValues * sizeof(float));
-            int lit = 0;
-            for (size_t p = 0; p < rgba.size(); p += 4) lit += rgba[p] + rgba[p + 1] + rgba[p + 2] > 0;
-            EXPECT_GT(lit, kCaseWidth * kCaseHeight / 10) << "the case draws too little to show anything";
-            EXPECT_LE(pixels_over(rgba, {record + kCaseValues * sizeof(float), record + kRecordBytes}, 24),
-                      kEdgePixels);
-            for (int v = 0; v < kCaseValues; ++v)
-                EXPECT_NEAR(values[v], theirs[v], 1e-5 * (1 + std::fabs(theirs[v]))) << "number " << v;
-        }
+    ASSERT_TRUE(fixed_function_init(headless_gl_function, &error)) << error;
+    make_case_textures();
+    for (int k = 0; k < kFixedFunctionCaseCount; ++k) {
+        SCOPED_TRACE(kFixedFunctionCases[k].name);
+        std::vector<uint8_t> rgba;
+        std::vector<float> values, theirs(kCaseValues);
+        run_case(k, &rgba, &values);
+        const uint8_t* record = reference.data() + k * kRecordBytes;
+        std::memcpy(theirs.data(), record, kCaseValues * sizeof(float));
+        int lit = 0;
+        for (size_t p = 0; p < rgba.size(); p += 4) lit += rgba[p] + rgba[p + 1] + rgba[p + 2] > 0;
+        EXPECT_GT(lit, kCaseWidth * kCaseHeight / 10) << "the case draws too little to show anything";
+        EXPECT_LE(pixels_over(rgba, {record + kCaseValues * sizeof(float), record + kRecordBytes}, 24),
+                  kEdgePixels);
+        for (int v = 0; v < kCaseValues; ++v)
+            EXPECT_NEAR(values[v], theirs[v], 1e-5 * (1 + std::fabs(theirs[v]))) << "number " << v;
     }
 }
