@@ -12,7 +12,10 @@
 # main thread waits for a GPU process that is behind); then, from a third,
 # traced pass at 1x, the frames' wall time and the main thread's own (thread
 # CPU) time in them, which leaves out waits and time the thread was not on a
-# core. Wall-clock times: run it on a quiet machine.
+# core. Also the frames drawn a second (from the median interval between
+# drawn frames) and the long intervals: what the audience sees, including the
+# GPU's time, which the callbacks' times leave out. Wall-clock times: run it
+# on a quiet machine.
 #
 # usage: bench/web_frame_time.sh [--screen W,H,R] [--rates "1 4 traced"]
 #                                [--only "FIRST ..."] [PAGE]
@@ -148,15 +151,23 @@ done
 python3 - "$work" <<'PYTHON'
 import glob, json, math, os, sys
 sections = [(0, 399), (900, 1099), (1300, 1499), (1500, 1599), (1600, 1860), (1861, 1920)]
-times, own_times, upload_times = {}, {}, {}
+times, own_times, upload_times, intervals = {}, {}, {}, {}
 for path in glob.glob(os.path.join(sys.argv[1], '*.json')):
     rate = os.path.basename(path).split('.')[0]
-    for position, ms, _, upload_ms in json.load(open(path)):
+    frames = json.load(open(path))
+    for position, ms, _, upload_ms in frames:
         for first, last in sections:
             if first <= position <= last:
                 times.setdefault((rate, first), []).append(ms)
                 own_times.setdefault((rate, first), []).append(ms - upload_ms)
                 upload_times.setdefault((rate, first), []).append(upload_ms)
+    # From one drawn frame to the next within a section: what the audience
+    # sees, which the callbacks' times leave out (the GPU's share above all).
+    drawn = [f for f in frames if f[0] >= 0]
+    for a, b in zip(drawn, drawn[1:]):
+        for first, last in sections:
+            if first <= a[0] <= last and first <= b[0] <= last:
+                intervals.setdefault((rate, first), []).append(b[2] - a[2])
 
 def rank(values, share):
     values = sorted(values)
@@ -171,6 +182,16 @@ for first, last in sections:
         row += [rank(t, 0.5), rank(t, 0.95), rank(t, 0.99)]
     counts = '%d + %d' % (len(times.get(('1', first), [])), len(times.get(('4', first), [])))
     print('%-10s | %9.2f | %6.2f | %6.2f | %15.2f | %6.2f | %6.2f | %s' % (('%d-%d' % (first, last),) + tuple(row) + (counts,)))
+
+# Frames a second, and the intervals between drawn frames.
+print()
+print('%-10s | %25s | %25s' % ('positions', '1x: frames/s, p95/p99 ms', '4x'))
+for first, last in sections:
+    cells = []
+    for rate in ('1', '4'):
+        t = intervals.get((rate, first), [])
+        cells.append('%6.1f  %7.1f %7.1f' % (1000 / rank(t, 0.5) if t else float('nan'), rank(t, 0.95), rank(t, 0.99)))
+    print('%-10s | %25s | %25s' % (('%d-%d' % (first, last),) + tuple(cells)))
 
 # The same frames without their time inside buffer uploads, and that time.
 print()
