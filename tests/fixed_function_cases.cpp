@@ -188,6 +188,17 @@ static void box_faces(GLfloat faces[24][6])
         }
 }
 
+// The box's faces as arrays with their normals, for glDrawArrays(GL_QUADS,
+// 0, 24); faces must outlive the draws.
+static void box_arrays(GLfloat faces[24][6])
+{
+    box_faces(faces);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
+    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+}
+
 // A magenta light from the right and a cyan one from the left, placed under
 // a turn of the view, both on with lighting and the depth test.
 static void two_coloured_lights()
@@ -249,11 +260,7 @@ static void redrawn_geometry(std::vector<float>*)
 {
     two_coloured_lights();
     GLfloat faces[24][6];
-    box_faces(faces);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
-    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+    box_arrays(faces);
     static const GLfloat yellow[4] = {1, 1, 0, 1}, from_below[4] = {0, -1, 0.3f, 0};
     for (int k = 0; k < 3; ++k) {
         glPushMatrix();
@@ -306,11 +313,7 @@ static void culled_arrays(std::vector<float>*)
     two_coloured_lights();
     glEnable(GL_CULL_FACE);
     GLfloat faces[24][6];
-    box_faces(faces);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glNormalPointer(GL_FLOAT, sizeof faces[0], faces[0]);
-    glVertexPointer(3, GL_FLOAT, sizeof faces[0], faces[0] + 3);
+    box_arrays(faces);
     const struct { GLenum front, cull; float x, y, z, scale; } boxes[] = {
         {GL_CCW, GL_BACK, -0.9f, 0.45f, 0, 1}, {GL_CW, GL_BACK, 0, 0.45f, 0, 1},
         {GL_CCW, GL_FRONT, 0.9f, 0.45f, 0, 1}, {GL_CCW, GL_BACK, -1.9f, -0.6f, 2.4f, 3}};
