@@ -527,6 +527,26 @@ static void edge_lines(std::vector<float>*)
     glDisable(GL_CULL_FACE);
 }
 
+// 64 separate wide lines (a run, from glBegin) added onto grey, once each:
+// lines drawn twice would show twice as bright. They lie along pixel rows,
+// so that both GLs cover the same pixels.
+static void added_lines(std::vector<float>*)
+{
+    coloured_quad(0.2f, 0.2f, 0.2f, -1.33f, -1, 1.33f, 1);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glLineWidth(2);
+    glColor3f(0.3f, 0.25f, 0.5f);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 64; ++k) {
+        const float x = -1.2f + 0.3f * (k % 8), y = (12 + 10 * (k / 8)) / 48.0f - 1;  // pixel rows 12, 22, ...
+        glVertex3f(x, y, 0);
+        glVertex3f(x + 0.25f, y, 0);
+    }
+    glEnd();
+    glDisable(GL_BLEND);
+}
+
 // Texture coordinates past 1 repeat; the colour tints the picture.
 static void texture_modulate(std::vector<float>*)
 {
@@ -553,6 +573,7 @@ const FixedFunctionCase kFixedFunctionCases[] = {
     {"primitives", primitives},       {"viewport", viewport},
     {"texture modulate", texture_modulate}, {"redrawn geometry", redrawn_geometry},
     {"edge lines", edge_lines},       {"culled arrays", culled_arrays},
+    {"added lines", added_lines},
 };
 const int kFixedFunctionCaseCount = sizeof kFixedFunctionCases / sizeof kFixedFunctionCases[0];
 
