@@ -15,12 +15,14 @@ void color_bytes(const float color[4], uint8_t out[4])
     for (int c = 0; c < 4; ++c) out[c] = static_cast<uint8_t>(std::min(1.0f, std::max(0.0f, color[c])) * 255 + 0.5f);
 }
 
-static LayerVertex record_vertex(const float position[3], const float normal[3])
+// color: the current colour as color_bytes gives it, taken once per draw
+// of arrays.
+static LayerVertex record_vertex(const float position[3], const float normal[3], const uint8_t color[4])
 {
     LayerVertex v;
     std::copy(position, position + 3, v.position);
     std::copy(normal, normal + 3, v.extra);
-    color_bytes(layer.color, v.color);
+    std::copy(color, color + 4, v.color);
     v.texcoord[0] = layer.texcoord[0];
     v.texcoord[1] = layer.texcoord[1];
     v.control = layer.lighting ? kVertexLit : 0;
@@ -62,19 +64,27 @@ static bool triangle_mode(GLenum mode)
     return mode == GL_TRIANGLES || mode == GL_QUADS || mode == GL_TRIANGLE_STRIP || mode == GL_POLYGON;
 }
 
-// A run of segments drawn as one, when it can be: lines of one colour.
-static bool run_lines(GLenum mode, const LayerVertex* v, size_t count)
+// GL_LINES or GL_LINE_STRIP through count points (position(k): point k's
+// three floats) in one colour, drawn as a run when it can be.
+template <typename Position>
+static bool run_lines(GLenum mode, size_t count, Position position, const uint8_t color[4])
 {
     const bool strip = mode == GL_LINE_STRIP;
     const size_t segments = strip ? count - 1 : count / 2;
-    for (size_t k = 1; k < count; ++k)
-        if (!std::equal(v[k].color, v[k].color + 4, v[0].color)) return false;
     LineEnds* lines = line_run(segments);
     if (!lines) return false;
     for (size_t s = 0; s < segments; ++s)
-        set_line_ends(&lines[s], v[strip ? s : 2 * s].position, v[strip ? s + 1 : 2 * s + 1].position);
-    draw_line_run(segments, v[0].color);
+        set_line_ends(&lines[s], position(strip ? s : 2 * s), position(strip ? s + 1 : 2 * s + 1));
+    draw_line_run(segments, color);
     return true;
+}
+
+// The same from recorded vertices, when they are all of one colour.
+static bool run_lines(GLenum mode, const LayerVertex* v, size_t count)
+{
+    for (size_t k = 1; k < count; ++k)
+        if (!std::equal(v[k].color, v[k].color + 4, v[0].color)) return false;
+    return run_lines(mode, count, [v](size_t k) { return v[k].position; }, v[0].color);
 }
 
 // Cuts the primitive's vertices into triangles or line segments, as OpenGL
@@ -124,12 +134,16 @@ void glEnd()
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
     const float position[3] = {x, y, z};
-    pending.push_back(record_vertex(position, layer.normal));
+    uint8_t color[4];
+    color_bytes(layer.color, color);
+    pending.push_back(record_vertex(position, layer.normal, color));
 }
 
 void glVertex3fv(const GLfloat* v)
 {
-    pending.push_back(record_vertex(v, layer.normal));
+    uint8_t color[4];
+    color_bytes(layer.color, color);
+    pending.push_back(record_vertex(v, layer.normal, color));
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b)
@@ -186,22 +200,38 @@ void glNormalPointer(GLenum, GLsizei stride, const void* pointer)
 
 // Array element k as glVertex would take it, with the array's normal when
 // that array is on and the current one otherwise.
-static LayerVertex array_vertex(size_t k)
+static LayerVertex array_vertex(size_t k, const uint8_t color[4])
 {
     const auto* position = reinterpret_cast<const float*>(layer.vertex_pointer + k * layer.vertex_stride);
     const float* normal = layer.normal_array
                               ? reinterpret_cast<const float*>(layer.normal_pointer + k * layer.normal_stride)
                               : layer.normal;
-    return record_vertex(position, normal);
+    return record_vertex(position, normal, color);
 }
 
 static std::vector<LayerVertex> gathered;
 static std::vector<size_t> faces_kept;  // the first element of each, for draw_facing
 
+// count array elements, element(k) for k = 0..count-1, written into the
+// batch in place and joined into mode's triangles.
+template <typename Element>
+static void batch_elements(GLenum mode, size_t count, Element element, const uint8_t color[4])
+{
+    uint16_t at = 0;
+    float slot = 0;
+    LayerVertex* out = batch_space(count, &at, &slot);
+    for (size_t k = 0; k < count; ++k) {
+        out[k] = array_vertex(element(k), color);
+        out[k].control += slot;
+    }
+    index_triangles(mode, at, count);
+}
+
 // Triangles or quads from array elements, under culling: only those it
 // might keep go to the batch, each whole.
 template <typename Element, typename Position>
-static void draw_facing(GLenum mode, const FaceCulling& culling, size_t count, Element element, Position position)
+static void draw_facing(GLenum mode, const FaceCulling& culling, size_t count, Element element, Position position,
+                        const uint8_t color[4])
 {
     const size_t corners = mode == GL_QUADS ? 4 : 3;
     faces_kept.clear();
@@ -211,21 +241,14 @@ static void draw_facing(GLenum mode, const FaceCulling& culling, size_t count, E
         if (!culled) faces_kept.push_back(k);
     }
     if (faces_kept.empty()) return;
-    uint16_t at = 0;
-    float slot = 0;
-    LayerVertex* out = batch_space(faces_kept.size() * corners, &at, &slot);
-    for (const size_t first : faces_kept)
-        for (size_t c = 0; c < corners; ++c, ++out) {
-            *out = array_vertex(element(first + c));
-            out->control += slot;
-        }
-    index_triangles(mode, at, faces_kept.size() * corners);
+    batch_elements(mode, faces_kept.size() * corners,
+                   [&](size_t k) { return element(faces_kept[k / corners] + k % corners); }, color);
 }
 
 // Array elements first.. (index null) or index[0..count) drawn as mode:
 // triangles written into the batch in place (under culling, those facing
 // away left out) and lines straight into a run where they can be, else as
-// glBegin/glEnd would take them.
+// glBegin/glEnd would take them. The current colour is packed once.
 static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t count)
 {
     auto element = [&](size_t k) { return index ? index[k] : first + k; };
@@ -236,32 +259,16 @@ static void draw_elements(GLenum mode, const GLuint* index, size_t first, size_t
     };
     FaceCulling culling;
     if ((mode == GL_TRIANGLES || mode == GL_QUADS) && count <= kMaxBatchVertices && begin_face_culling(&culling)) {
-        draw_facing(mode, culling, count, element, position);
+        draw_facing(mode, culling, count, element, position, color);
         return;
     }
     if (triangle_mode(mode) && count >= 3 && count <= kMaxBatchVertices) {
-        uint16_t at = 0;
-        float slot = 0;
-        LayerVertex* out = batch_space(count, &at, &slot);
-        for (size_t k = 0; k < count; ++k) {
-            out[k] = array_vertex(element(k));
-            out[k].control += slot;
-        }
-        index_triangles(mode, at, count);
+        batch_elements(mode, count, element, color);
         return;
     }
-    if ((mode == GL_LINES || mode == GL_LINE_STRIP) && count >= 2) {
-        const bool strip = mode == GL_LINE_STRIP;
-        const size_t segments = strip ? count - 1 : count / 2;
-        if (LineEnds* lines = line_run(segments)) {
-            for (size_t s = 0; s < segments; ++s)
-                set_line_ends(&lines[s], position(strip ? s : 2 * s), position(strip ? s + 1 : 2 * s + 1));
-            draw_line_run(segments, color);
-            return;
-        }
-    }
+    if ((mode == GL_LINES || mode == GL_LINE_STRIP) && count >= 2 && run_lines(mode, count, position, color)) return;
     gathered.clear();
-    for (size_t k = 0; k < count; ++k) gathered.push_back(array_vertex(element(k)));
+    for (size_t k = 0; k < count; ++k) gathered.push_back(array_vertex(element(k), color));
     assemble(mode, gathered.data(), gathered.size());
 }
 
