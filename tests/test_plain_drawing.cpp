@@ -80,13 +80,13 @@ protected:
 // The grid pulse's 400 alpha-tested discs one after the other, in grid
 // order, as the effect's header describes them; as the show draws it, with
 // no depth test of its own.
-struct GridCase { double t, bias, turn, shift; bool zoomed, covers_view; float back = 0; };
+struct GridCase { double t, bias, turn, shift; bool zoomed, covers_view; float back = 0, lift = 0; };
 static GridCase grid;
 static void grid_pose()
 {
     glDisable(GL_DEPTH_TEST);
     glRotatef(static_cast<float>(grid.turn), 0, 0, 1);
-    glTranslatef(static_cast<float>(grid.shift), 0, 0);
+    glTranslatef(static_cast<float>(grid.shift), grid.lift, 0);
     glColor3f(0.6f, 0.0f, 0.8f);
 }
 
@@ -138,6 +138,7 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
         {1.0, 0.3, 45, 0, false, true},    // the whole view covered, turned
         {2.0, 1.0, 0, 0, true, true},      // covered, in the closing zoom-out's small viewport
         {7.5, 2.0, 0, 0.8, false, false},  // the discs reach past the grid's edge, which is in view
+        {7.5, 2.0, 0, 0, false, false, 0, 1.0},  // the same edge above or below alone
         {1.9, 0.1, 0, 0, false, false},    // the smallest discs just short of closing the gaps
         {1.0, 0.1, 0, 0, false, false, 2},  // seen whole, covered cells at the edges: left and right
         {2.2, 0.1, 90, 0, false, false, 2}, // and turned, top and bottom

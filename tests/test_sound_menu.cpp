@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +18,16 @@
 #include "sound/voices.h"
 
 static std::atomic<int> tick_calls{0};
+
+// What the device last asked SDL for, taken on its way to SDL's own open.
+static SDL_AudioSpec requested_spec;
+extern "C" int SDL_OpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained)
+{
+    using OpenAudio = int (*)(SDL_AudioSpec*, SDL_AudioSpec*);
+    static const auto sdl_open = reinterpret_cast<OpenAudio>(dlsym(RTLD_NEXT, "SDL_OpenAudio"));
+    if (desired) requested_spec = *desired;
+    return sdl_open ? sdl_open(desired, obtained) : -1;
+}
 
 static const char kMenu[] = "Select your sound device:\n0 - None\n1 - 8-bit 22kHz\n2 - 16-bit 44kHz\n";
 static const char kFallbackLine[] = "periodica: no sound output available; playing silently\n";
@@ -88,10 +99,11 @@ TEST(DeviceMenu, NoUsableAnswerOrAudioFallsBackToSilence)
 // nor tick: the show would never reach its first row.
 TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRateAndTheCallbackPlaysIt)
 {
-    struct Case { const char* answer; int32_t mode, rate, buffer_bytes, ticks; };
+    struct Case { const char* answer; int32_t mode, rate, buffer_bytes, ticks; Uint16 format; };
     // One 2048-sample buffer holds 4.6 slices at 22050 Hz, 2.3 at 44100 Hz.
-    for (const Case c : {Case{"1\n", 1, 22050, 2048, 5}, Case{"2\n", 2, 44100, 4096, 3}}) {
+    for (const Case c : {Case{"1\n", 1, 22050, 2048, 5, AUDIO_U8}, Case{"2\n", 2, 44100, 4096, 3, AUDIO_S16LSB}}) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
+        requested_spec = SDL_AudioSpec{};
         voices.mixer_rate = 0;
         const MenuRun run = run_menu(c.answer);
         SDL_CloseAudio();
@@ -104,6 +116,12 @@ TEST(DeviceMenu, OpenedAudioInstallsTheSdlDeviceAtItsRateAndTheCallbackPlaysIt)
         EXPECT_EQ(voices.mixer_rate, c.rate);  // the device's init ran
         EXPECT_STREQ(device_name, "SDL audio");
         expect_complete_table();
+        // Mono, as the callback fills it: two channels would play it at half
+        // speed, its samples shared out left and right.
+        EXPECT_EQ(requested_spec.channels, 1) << c.answer;
+        EXPECT_EQ(requested_spec.freq, c.rate) << c.answer;
+        EXPECT_EQ(requested_spec.format, c.format) << c.answer;
+        EXPECT_EQ(requested_spec.callback, audio_callback) << c.answer;
 
         // The callback as SDL would call it once playback starts (the device
         // itself is closed again, so it is called here directly).

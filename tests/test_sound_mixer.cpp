@@ -63,6 +63,7 @@ TEST(Mixer, ConversionClipsAndShiftsArithmeticallyAndNoChannelsIsSilence)
         {64, 64, 3, 2, 32766, 191},   // two still fit
         {64, 64, 3, 3, 32767, 223},   // a third clips 16 bits, not 8
         {64, 64, 3, 0, 0, 128},       // no channels: silence
+        {64, 64, 3, -1, 0, 128},      // fewer than none: silence too
     };
     for (const Case& c : cases) {
         reset_mixer(c.master);
@@ -71,6 +72,11 @@ TEST(Mixer, ConversionClipsAndShiftsArithmeticallyAndNoChannelsIsSilence)
         EXPECT_EQ(mix16(3), std::vector<int16_t>(3, c.out16)) << c.master << " " << c.channels;
         EXPECT_EQ(mix8(3), std::vector<uint8_t>(3, c.out8)) << c.master << " " << c.channels;
     }
+    // A count below zero written past set_channel_count: the mixer mixes no voice.
+    reset_mixer(64);
+    start_voice(0, 3, 64, 0, 3);
+    voices.channel_count = -2;
+    EXPECT_EQ(mix16(3), std::vector<int16_t>(3, 0));
 }
 
 // Read after the advance; a loop returns to loop start + 1; a one-shot parks
