@@ -267,9 +267,11 @@ static void set_uniforms(Program& program)
     es.Uniform4fv(program.slots, slot_count * kSlotVectors, slot_table.data());
 }
 
+bool layer_draws_nothing = false;
+
 void flush_batch()
 {
-    if (!indices.empty()) {
+    if (!indices.empty() && !layer_draws_nothing) {
         const int index = (layer.draw.texturing ? 1 : 0) | (layer.draw.alpha_test ? 2 : 0);
         if (index != program_in_use) {
             es.UseProgram(programs[index].name);
@@ -290,4 +292,10 @@ void flush_batch()
 void fixed_function_flush()
 {
     flush_batch();
+}
+
+void fixed_function_draw_nothing(bool on)
+{
+    flush_batch();
+    layer_draws_nothing = on;
 }

@@ -43,3 +43,9 @@ bool fixed_function_init(EsLookup lookup, std::string* error);
 // a caller that presents the picture another way (a browser frame) calls it
 // at the end of each frame.
 void fixed_function_flush();
+
+// On: the layer draws and clears nothing (what is batched is dropped at a
+// flush, clears and runs of lines are not sent) but keeps every state the
+// calls set, as it would drawing: for stepping a show unseen faster than a
+// GPU could draw it. What was batched before the switch is drawn first.
+void fixed_function_draw_nothing(bool on);

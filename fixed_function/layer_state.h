@@ -76,6 +76,8 @@ struct LayerState {
 };
 
 extern LayerState layer;
+// fixed_function_draw_nothing's switch: no draw or clear reaches ES.
+extern bool layer_draws_nothing;
 
 inline Mat4& current_matrix()
 {

@@ -100,6 +100,7 @@ LineEnds* line_run(size_t segments)
 void draw_line_run(size_t segments, const uint8_t color[4])
 {
     flush_batch();  // what came before is drawn before
+    if (layer_draws_nothing) return;
 
     es.UseProgram(program);
     float slot[kSlotFloats];

@@ -175,7 +175,7 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 void glClear(GLbitfield mask)
 {
     flush_batch();
-    es.Clear(mask);
+    if (!layer_draws_nothing) es.Clear(mask);
 }
 
 void glFinish()
