@@ -68,13 +68,11 @@ TEST(WebPage, TheShowRunsInRealTimeAtTheMusicsPace)
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_realtime");
     // 30 s of ?autoplay, a click on the picture, then the Play button and 14 s more.
-    const CommandResult run = browse_with_a_second_show([&] {
-        return browse(dir, "", "autoplay", 45,
-                      "\"30=document.getElementById('canvas').dispatchEvent("
-                      "new MouseEvent('mousedown', {bubbles: true}))\" "
-                      "\"31=document.getElementById('play').click()\" " +
-                          page_state_action(44.5));
-    });
+    const CommandResult run = browse(dir, "", "autoplay", 45,
+                                     "\"30=document.getElementById('canvas').dispatchEvent("
+                                     "new MouseEvent('mousedown', {bubbles: true}))\" "
+                                     "\"31=document.getElementById('play').click()\" " +
+                                         page_state_action(44.5));
     ASSERT_EQ(run.status, 0) << run.err;
     std::printf("%s", run.out.c_str());  // the console, for the frame rates it reports
 

@@ -1,8 +1,8 @@
 // The page on phones and every screen, in headless Chromium with device
 // emulation: the start screen fits, touch starts and ends the show, the
 // screen is kept awake, the drawing buffer follows the device's pixels, a
-// 2x frame matches the capture at 2048x1536, and a lost WebGL context
-// brings the start screen back.
+// 2x frame matches the capture at 2048x1536, and Play after any end starts
+// a show again.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -141,34 +141,45 @@ TEST(WebScreens, TwiceTheFramesSizeLooksAsTheCaptureAt2048x1536)
     std::filesystem::remove_all(dir);
 }
 
-TEST(WebScreens, ALostPictureBringsBackTheStartScreenAndPlayWorksAgain)
+// Three shows in one page, each started by Play after the last one ended:
+// the first by a click, the second by a lost WebGL context (the start screen
+// then says so), the third by its own end, ?from=1800 being ten seconds
+// from it. Each Play starts a show whose first position line arrives.
+TEST(WebScreens, EveryPlayAfterAnEndStartsAShowHoweverTheLastOneEnded)
 {
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
-    const std::string dir = scratch_dir("web_context_loss");
-    // 18 s after Play: the page may wait 3 s for its sound to run and 5 s
-    // more for the worklet's first sample before it plays silently.
-    const CommandResult run = browse_with_a_second_show([&] {
-        return browse(dir, "--autoplay", "autoplay", 24,
-                      std::string("'4=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' "
-                                  "'5>") + dir +
-                          "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
-                          "document.getElementById(\"message\").textContent' "
-                          "'6=document.getElementById(\"play\").click()' " + page_state_action(23.5));
-    });
+    const std::string dir = scratch_dir("web_play_again");
+    const std::string play = "document.getElementById(\"play\").click()";
+    // Each show gets 5 s to start before it is ended (it starts in 1-2 s),
+    // and the third 19 s to end by itself.
+    const CommandResult run = browse(
+        dir, "", "from=1800", 34,
+        "'1=" + play + "' '6=document.getElementById(\"stage\").dispatchEvent(new MouseEvent(\"mousedown\"))' '7=" +
+            play + "' '12=canvas.getContext(\"webgl\").getExtension(\"WEBGL_lose_context\").loseContext()' '13>" +
+            dir + "/message.txt=document.getElementById(\"start\").hidden + \" \" + "
+            "document.getElementById(\"message\").textContent' '14=" + play + "' " + page_state_action(33.5));
     ASSERT_EQ(run.status, 0) << run.err;
     expect_no_errors(run.out);
     const std::string message = read_text(dir + "/message.txt");
-    EXPECT_EQ(message.rfind("false ", 0), 0u) << "the start screen is not shown: " << message;
+    EXPECT_EQ(message.rfind("false ", 0), 0u) << "the lost context did not bring the start screen back: " << message;
     EXPECT_NE(message.find("WebGL context was lost"), std::string::npos) << message;
-    const std::vector<std::string> log = lines_after(run.out, "log: ");
-    // Each show reports its first order position once.
-    int starts = 0, screens = 0;
-    for (const std::string& line : log) {
+    // The start screen at the page's opening and after each show; between
+    // each two, one show's first position line.
+    std::vector<int> first_positions;
+    int screens = 0;
+    for (const std::string& line : lines_after(run.out, "log: ")) {
         int position = 0;
-        starts += std::sscanf(line.c_str(), "periodica: position %d at", &position) == 1 && position < 100;
-        screens += line == "periodica: start screen";
+        if (line == "periodica: start screen") {
+            ++screens;
+            first_positions.push_back(-1);
+        } else if (std::sscanf(line.c_str(), "periodica: position %d at", &position) == 1 && !first_positions.empty() &&
+                   first_positions.back() == -1) {
+            first_positions.back() = position;
+        }
     }
-    EXPECT_EQ(screens, 1) << run.out;
-    EXPECT_EQ(starts, 2) << "Play did not start the show again\n" << run.out;
+    EXPECT_EQ(screens, 4) << run.out;
+    ASSERT_GE(first_positions.size(), 3u) << run.out;
+    for (size_t show = 0; show < 3; ++show)
+        EXPECT_EQ(first_positions[show], 1800) << "show " << show + 1 << " printed no first position line\n" << run.out;
     std::filesystem::remove_all(dir);
 }

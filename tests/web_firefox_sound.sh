@@ -5,15 +5,14 @@
 # no sound device Firefox keeps its audio context suspended). Writes the
 # page's recording (the lines it prints after "periodica-test: ") to OUT.
 #
-# usage: web_firefox_sound.sh URL OUT [SECONDS]   (waits at most SECONDS a try, default 120)
+# usage: web_firefox_sound.sh URL OUT [SECONDS]   (waits at most SECONDS, default 120)
 # Status 0; 1 when the page printed no recording; 2 when Firefox printed
-# nothing of the page at all in any try (the browser, not the page, failed
-# to run: what it and the sound server said goes to standard error).
+# nothing of the page at all (what it and the sound server said goes to
+# standard error, as in every failure).
 set -euo pipefail
 url=${1:?usage: web_firefox_sound.sh URL OUT [SECONDS]}
 out=${2:?usage: web_firefox_sound.sh URL OUT [SECONDS]}
 wait_seconds=${3:-120}
-tries=3
 work=$(mktemp -d)
 source "$(dirname "$0")/web_firefox.sh"
 
@@ -22,15 +21,14 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 stop_sound_server() { pulseaudio --kill 2>/dev/null || true; }
 trap 'stop_sound_server; rm -rf "$work"' EXIT
 
-# A sound server that answers, fresh for each try.
+# A sound server that answers.
 start_sound_server() {
-  stop_sound_server
   pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_name=periodica" \
     --load=module-native-protocol-unix 2>"$work/pulseaudio.log" &&
     timeout 10 pactl info >"$work/pactl.txt" 2>&1
 }
 
-# What the last try left, on standard error.
+# What the run left, on standard error.
 tell_what_happened() {
   echo "-- Firefox's output, the last 25 lines:" >&2
   grep -v "periodica-test: [0-9a-z]* [0-9-]* " "$work/console.txt" | tail -25 | cut -c1-200 >&2 || true
@@ -38,30 +36,25 @@ tell_what_happened() {
   cat "$work/pulseaudio.log" "$work/pactl.txt" 2>/dev/null | tail -10 >&2 || true
 }
 
-# Each try on a fresh profile and sound server: on a busy machine a first
-# start has been seen to print nothing in two minutes.
-for try in $(seq "$tries"); do
-  if ! start_sound_server; then
-    echo "web_firefox_sound.sh: the sound server did not start (try $try)" >&2
-    tell_what_happened
-    continue
-  fi
-  rm -rf "$work/profile"
-  firefox_profile "$work/profile"
-  cat >>"$work/profile/user.js" <<'PREFS'
+if ! start_sound_server; then
+  echo "web_firefox_sound.sh: the sound server did not start" >&2
+  tell_what_happened
+  exit 2
+fi
+firefox_profile "$work/profile"
+cat >>"$work/profile/user.js" <<'PREFS'
 user_pref("media.autoplay.default", 0);
 user_pref("media.autoplay.blocking_policy", 0);
 PREFS
-  if firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds"; then
-    sed -n 's/^console\.log: "periodica-test: \(.*\)"$/\1/p' "$work/console.txt" >"$out"
-    exit 0
-  fi
-  if grep -q "console\." "$work/console.txt"; then
-    echo "web_firefox_sound.sh: the page printed no recording within $wait_seconds s" >&2
-    tell_what_happened
-    exit 1
-  fi
-  echo "web_firefox_sound.sh: Firefox printed nothing of the page within $wait_seconds s (try $try of $tries)" >&2
-done
+if firefox_kiosk "$work" "$url" "periodica-test: end" "$wait_seconds"; then
+  sed -n 's/^console\.log: "periodica-test: \(.*\)"$/\1/p' "$work/console.txt" >"$out"
+  exit 0
+fi
+if grep -q "console\." "$work/console.txt"; then
+  echo "web_firefox_sound.sh: the page printed no recording within $wait_seconds s" >&2
+  tell_what_happened
+  exit 1
+fi
+echo "web_firefox_sound.sh: Firefox printed nothing of the page within $wait_seconds s" >&2
 tell_what_happened
 exit 2

@@ -36,29 +36,6 @@ inline std::string page_state_action(double at)
            "drawn: window.periodicaDrawn, visible: document.visibilityState}))'";
 }
 
-// True when the page's second show (after the start screen came back) printed
-// no position line. Now and then, on a busy machine, a second show has printed
-// nothing in the time a test waits, and its cause is not found: a test that
-// needs a second show runs the page once more then, saying so with what the
-// page showed, and fails only when the second run does the same.
-inline bool second_show_printed_nothing(const std::string& out)
-{
-    const size_t screen = out.find("log: periodica: start screen\n");
-    return screen != std::string::npos && out.find("log: periodica: position ", screen) == std::string::npos;
-}
-
-template <typename Browse>
-CommandResult browse_with_a_second_show(Browse browse_once)
-{
-    CommandResult run = browse_once();
-    if (run.status != 0 || !second_show_printed_nothing(run.out)) return run;
-    const size_t state = run.out.find("log: page state: ");
-    std::printf("the second show printed nothing (%s); running the page once more\n",
-                state == std::string::npos ? "no page state"
-                                           : run.out.substr(state, run.out.find('\n', state) - state).c_str());
-    return browse_once();
-}
-
 // The README's command for a ?frame= picture, on a fresh profile kept off
 // the network; flags are added (a device scale factor, say). The exit status.
 inline int chromium_screenshot(const std::string& query, const std::string& shot, const std::string& dir,

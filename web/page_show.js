@@ -23,6 +23,9 @@
   const kLargestWidth = 2048;
   let showing = false;  // a live show runs
   let wakeLock = null;
+  // The live show on the stage: its program once it runs, its sound, and
+  // whether a click or tap asked it to end (perhaps before its program ran).
+  let live = null;
 
   function webglOffered() {
     try {
@@ -62,8 +65,20 @@
     wakeLock = null;
   }
 
+  // The GPU's share of a show is let go with its canvas, not when the
+  // garbage collector gets to it: until then it counts against the
+  // browser's limit of live WebGL contexts.
+  function releaseCanvas() {
+    const canvas = document.getElementById('canvas');
+    const context = canvas && canvas.getContext('webgl');
+    const loser = context && !context.isContextLost() && context.getExtension('WEBGL_lose_context');
+    if (loser) loser.loseContext();
+  }
+
   function showStartScreen(text) {
     letSleep();
+    live = null;
+    releaseCanvas();
     stage.hidden = true;
     stage.replaceChildren();
     start.hidden = false;
@@ -85,6 +100,9 @@
     } else {
       fitCanvas(canvas);
     }
+    periodicaStep('program asked for' + (args.length ? ' with ' + args.join(' ') : ''));
+    const show = {program: null, sound: sound, ending: false};
+    if (frame === null) live = show;
     createPeriodica({
       canvas: canvas,
       arguments: args,
@@ -96,12 +114,28 @@
         if (sound) sound.close();
         if (frame === null) showStartScreen('Periodica can\'t run here: ' + text);
       },
+    }).then(function (program) {
+      periodicaStep('program running');
+      show.program = program;
+      if (show.ending) program._end_show_soon();
     });
+  }
+
+  // A click or tap on the picture (or the black around it) ends the show:
+  // its sound at once, its picture at the program's next frame. One that
+  // comes before the program runs ends it as soon as it does.
+  function endLiveShow() {
+    if (!live || live.ending) return;
+    periodicaStep('ended by the viewer');
+    live.ending = true;
+    if (live.sound) live.sound.close();
+    if (live.program) live.program._end_show_soon();
   }
 
   // The sound is opened here, in the click or tap that starts the show, as
   // browsers start sound only then.
   function playShow() {
+    periodicaStep('Play');
     const sound = openPeriodicaSound(soundOptions);
     showing = true;
     keepAwake();
@@ -109,6 +143,8 @@
   }
 
   play.addEventListener('click', playShow);
+  stage.addEventListener('mousedown', endLiveShow);
+  stage.addEventListener('touchstart', endLiveShow, {passive: true});
   document.addEventListener('visibilitychange', keepAwake);
   window.addEventListener('resize', function () {
     const canvas = document.getElementById('canvas');

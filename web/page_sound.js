@@ -18,12 +18,30 @@
 // read by their console; 'bench=worklet' times the making of the whole show's sound, and
 // reports it on the console, before the show starts.
 function periodicaSoundOptions(query) {
+  periodicaStepsShown = query.has('steps');
+  if (periodicaStepsShown && window.PerformanceObserver) {
+    try {
+      new PerformanceObserver(function (list) {
+        list.getEntries().forEach(function (task) {
+          periodicaStep('long task of ' + task.duration.toFixed(0) + ' ms from ' + task.startTime.toFixed(1));
+        });
+      }).observe({entryTypes: ['longtask']});
+    } catch (e) {}
+  }
   return {
     record: query.has('test'),
     printAfter: Number(query.get('print')) || 0,
     fail: query.get('test') === 'worklet-fails',
     measure: query.get('bench') === 'worklet' ? 10 : 0,
   };
+}
+
+// Tests: with 'steps' in the query, each step of a show's start and end goes
+// on the console ("periodica-step: MS TEXT", MS the page's clock), to tell
+// where a start that never shows stopped.
+let periodicaStepsShown = false;
+function periodicaStep(text) {
+  if (periodicaStepsShown) console.log('periodica-step: ' + performance.now().toFixed(1) + ' ' + text);
 }
 
 // The bytes of a text of hexadecimal digits: how the page carries its
@@ -46,6 +64,10 @@ function openPeriodicaSound(options) {
   } catch (e) {
     return null;
   }
+  const opened = ++openPeriodicaSound.count;
+  function step(text) { periodicaStep('sound ' + opened + ': ' + text); }
+  step('context ' + context.state);
+  context.onstatechange = function () { step('context ' + context.state); };
   if (!context.audioWorklet) {
     context.close().catch(function () {});
     return null;
@@ -58,7 +80,9 @@ function openPeriodicaSound(options) {
     state: 'opening',      // then 'playing' (the first sample is made) or 'failed'
     failure: '',
     first: null,           // context frame of the song's first sample (before the
-                           // context's start when the show starts part-way)
+                           // context's start when the show starts part-way; later
+                           // after the browser skipped some of the sound)
+    skipped: 0,            // context frames the browser skipped, as last reported
     made: 0,               // samples made, as far as the page has heard
     lastReport: 0,         // page time (ms) of the worklet's last report
     changes: [],           // [first sample, position] pairs not yet taken
@@ -100,10 +124,15 @@ function openPeriodicaSound(options) {
       return;
     }
     if (sound.first === null) {
-      sound.first = message.first;
+      step('first report, first sample at context frame ' + message.first);
       if (log) log.first = message.first;
       if (sound.state === 'opening') sound.state = 'playing';
+    } else if (message.skipped !== sound.skipped) {
+      step('the browser skipped ' + (message.skipped - sound.skipped) + ' frames of the sound; its first sample ' +
+           'is now at context frame ' + message.first);
     }
+    sound.first = message.first;  // later after a skip
+    sound.skipped = message.skipped;
     sound.made = message.made;
     sound.lastReport = performance.now();
     for (let i = 0; i < message.changes.length; i += 2)
@@ -111,7 +140,8 @@ function openPeriodicaSound(options) {
   }
 
   const ready = context.audioWorklet.addModule('data:text/javascript;charset=utf-8,' + encodeURIComponent(source));
-  ready.catch(function (e) { fail('the sound worklet did not load: ' + e); });
+  ready.then(function () { step('worklet module loaded'); },
+             function (e) { fail('the sound worklet did not load: ' + e); });
   context.resume().catch(function () {});
 
   // The tests' tap, between the sound and the speakers: in place and
@@ -125,7 +155,10 @@ function openPeriodicaSound(options) {
         channelCount: 1, channelCountMode: 'explicit',
       });
       tap.port.onmessage = function (event) {
-        if (event.data === 'ready') return resolve(tap);
+        if (event.data === 'ready') {
+          step('tap ready');
+          return resolve(tap);
+        }
         log.taps.push(event.data);
         log.passed += event.data.samples.length;
         if (options.printAfter && log.passed >= options.printAfter * context.sampleRate && !log.printed) {
@@ -142,8 +175,9 @@ function openPeriodicaSound(options) {
   // Starts the sound of the module file `song` (an ArrayBuffer), at song
   // position `from` (0 or absent: the start).
   sound.start = function (song, from) {
+    step('start asked');
     ready.then(destination).then(function (target) {
-      if (sound.state === 'failed') return;
+      if (sound.state === 'failed') return step('start dropped: ' + sound.failure);
       const maker = new AudioWorkletNode(context, 'periodica-sound', {
         numberOfInputs: 0, numberOfOutputs: 1, outputChannelCount: [1],
         processorOptions: {wasm: wasm.buffer, song: song, from: from || 0, fail: options.fail,
@@ -153,9 +187,14 @@ function openPeriodicaSound(options) {
       // It plays once it is ready and connected, its long start (a skip to
       // ?from='s row) behind it: what it makes from then on is heard.
       maker.port.onmessage = function (event) {
-        if (event.data.ready) maker.port.postMessage('play');
-        else hear(event.data);
+        if (event.data.ready) {
+          step('worklet ready; play');
+          maker.port.postMessage('play');
+        } else {
+          hear(event.data);
+        }
       };
+      step('worklet node made');
       sound.nodes.push(maker);
       maker.connect(target);
     }).catch(function (e) { fail('the sound worklet did not start: ' + e); });
@@ -187,6 +226,16 @@ function openPeriodicaSound(options) {
     return seconds * context.sampleRate - sound.first;
   };
 
+  // Tests (?steps): the clocks, in samples from the first.
+  sound.clocks = function () {
+    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {contextTime: -1, performanceTime: -1};
+    const rate = context.sampleRate;
+    return 'render ' + (context.currentTime * rate - sound.first).toFixed(0) + ', output ' +
+           (stamp.contextTime * rate - sound.first).toFixed(0) + ' at ' + stamp.performanceTime.toFixed(1) +
+           ' (now ' + performance.now().toFixed(1) + '), made ' + sound.made + ', skipped ' + sound.skipped +
+           ', latencies ' + context.baseLatency + ' + ' + context.outputLatency;
+  };
+
   // Tests: what the frame drew, with what its estimate used.
   sound.noteFrame = function (position, heard) {
     if (!log || !sound.stamp) return;
@@ -197,10 +246,14 @@ function openPeriodicaSound(options) {
 
   // Ends the sound at once; nothing of it outlives the show.
   sound.close = function () {
+    step('close (' + sound.state + ')');
     fail('closed');
     sound.nodes.forEach(function (node) { node.disconnect(); node.port.onmessage = null; });
     sound.nodes = [];
-    if (context.state !== 'closed') context.close().catch(function () {});
+    if (context.state !== 'closed') {
+      context.close().then(function () { step('closed'); }, function (e) { step('close failed: ' + e); });
+    }
   };
   return sound;
 }
+openPeriodicaSound.count = 0;

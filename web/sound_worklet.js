@@ -31,7 +31,9 @@ class PeriodicaSound extends AudioWorkletProcessor {
     if (settings.measure) this.measure(settings.measure);
     this.load();
     this.firstFrame = 0;   // context frame of the sound's first sample (negative
-                           // when the show starts part-way)
+                           // when the show starts part-way; later after a skip)
+    this.skipped = 0;      // context frames for which the node was not called
+    this.lastFrame = 0;    // the context frame of the last quantum made
     this.made = 0;         // samples made so far
     this.quanta = 0;
     this.playing = false;
@@ -70,7 +72,16 @@ class PeriodicaSound extends AudioWorkletProcessor {
       return true;
     }
     const audio = this.audio;
-    if (this.quanta === 0) this.firstFrame = currentFrame - this.made;
+    // The song's first sample as this quantum places it. A busy browser may
+    // not call a node for some quanta (seen: 0.4 s as a new context starts
+    // under load); the song then plays on that much later on the context's
+    // clock, and the page must hear of it, or its picture waits for sound it
+    // thinks is late.
+    if (this.quanta > 0 && currentFrame !== this.lastFrame + out.length) {
+      this.skipped += currentFrame - this.lastFrame - out.length;
+    }
+    this.firstFrame = currentFrame - this.made;
+    this.lastFrame = currentFrame;
     ++this.quanta;
     const samples = audio.audio_render(out.length);
     out.set(new Float32Array(audio.memory.buffer, samples, out.length));
@@ -78,7 +89,7 @@ class PeriodicaSound extends AudioWorkletProcessor {
     const count = audio.audio_change_count();
     if (count > 0 || this.quanta % kReportEvery === 0) {
       const changes = Array.from(new Int32Array(audio.memory.buffer, audio.audio_changes(), count * 2));
-      this.port.postMessage({first: this.firstFrame, made: this.made, changes: changes});
+      this.port.postMessage({first: this.firstFrame, made: this.made, changes: changes, skipped: this.skipped});
     }
     return true;
   }

@@ -43,6 +43,11 @@ static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static double started_ms = 0;
 static int64_t full_from_sample = 0;
 
+// Tests (?steps): a step of the stepping on the page's console.
+EM_JS(void, note_stepping, (const char* text), {
+    if (typeof periodicaStep === 'function') periodicaStep('stepping: ' + UTF8ToString(text));
+});
+
 static void no_texture_time(GLuint, double) {}
 static void no_grid_pulse(GLuint, double, double) {}
 static void no_time(double) {}
@@ -84,6 +89,11 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
     install_offline_device(2, kTicksPerSecond, pt_tick);
     load_song_and_effects();
     offline_show_start(&show, kFramesPerSecond, audio_callback);
+    // Nothing stepped reaches the GPU: a software one on a busy machine took
+    // seconds for each animation frame's 100 ms of stepped frames, and held
+    // back the next animation frame that long (a minute before the show).
+    fixed_function_draw_nothing(true);
+    note_stepping("begins");
 }
 
 // Back to the live show's way: the scissor off, no tick observer, the main
@@ -92,6 +102,7 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
 static void end_stepping()
 {
     es_scissor_test(false);
+    fixed_function_draw_nothing(false);
     scene_effects = kDemoEffects;
     pt_tick_observer = nullptr;
     sound_mode = 0;

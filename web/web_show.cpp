@@ -13,6 +13,7 @@
 #include <emscripten/html5.h>
 #include <emscripten/html5_webgl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -56,6 +57,9 @@ static bool heard = false;  // the sound plays: frames follow what is heard
 static double frame_sample = -1;  // the sample heard when this frame is shown
 static double start_ms = 0;
 static int quit_count = 0;
+static int held_frames = 0;   // frames not drawn, waiting (tests' notes)
+static int beyond_frames = 0;  // frames drawn at the end of the sound made
+static double drawn_sample = -1;  // the furthest sample a frame was drawn at
 static const char* end_reason = "";
 // The picture's size last drawn at: the canvas's drawing buffer, which the
 // page fits to the screen's pixels.
@@ -100,6 +104,16 @@ EM_JS(void, close_sound, (), { if (Module['sound']) Module['sound'].close(); });
 // Benchmarks: the position the animation frame drew, read by a wrapper of
 // requestAnimationFrame (bench/web_frame_time.sh).
 EM_JS(void, note_drawn_position, (int position), { window.periodicaDrawn = position; });
+// The toolchain's SDL_Init listens for the window's unload, which would keep
+// this program (its memory, its WebGL context) alive after its show: every
+// Play would leave one behind, and past 16 live contexts the browser takes
+// the oldest away, saying so. A page's program never needs the unload.
+EM_JS(void, forget_sdl_unload_listener, (), { window.removeEventListener('unload', SDL.receiveEvent); });
+// Tests (?steps): a step of the show's start on the page's console.
+EM_JS(void, note_step, (const char* text), {
+    if (typeof periodicaStep === 'function') periodicaStep('show: ' + UTF8ToString(text));
+});
+EM_JS(void, note_clocks, (), { periodicaStep('show: clocks: ' + Module['sound'].clocks()); });
 // The show is over; text, when not empty, says why it ended early.
 EM_JS(void, show_ended_on_page, (const char* text), {
     if (Module['onShowEnd']) Module['onShowEnd'](UTF8ToString(text));
@@ -171,6 +185,7 @@ static bool sound_settled()
 {
     const int state = sound_offered() ? sound_state() : -1;
     if (state == 1) {
+        note_step("the sound plays; frames follow it");
         heard_clock_reset();
         install_show_clock(kHeardClock);
         heard = true;
@@ -184,6 +199,7 @@ static bool sound_settled()
                                                                    : "the browser did not start the sound");
     else if (sound_offered())
         copy_sound_failure(reason, sizeof reason);
+    note_step("plays silently");
     std::fprintf(stderr, "periodica: %s; playing silently\n", reason);
     play_silently();
     return true;
@@ -194,17 +210,35 @@ static bool sound_settled()
 // worklet's reports are late (the page was stalled and they wait in its
 // queue), so it is better not drawn. Beyond it with fresh reports is usual:
 // the frame is shown a frame interval from now, and on a device with little
-// latency that sound may not be made yet.
+// latency that sound may not be made yet. Far beyond it with fresh reports
+// the estimate is wrong (the sound can't be heard before it is made): the
+// frame is drawn at the furthest it may be, never held for good. Nor does
+// the picture go back: a frame drawn just before the page heard that the
+// sound's making paused waits for the sound to catch up.
 static bool hear_frame(double timestamp)
 {
     int32_t pairs[kChangesPerTake * 2];
     for (int count; (count = take_position_changes(pairs, kChangesPerTake)) > 0;) {
         for (int i = 0; i < count; ++i) heard_clock_add(pairs[2 * i], pairs[2 * i + 1]);
     }
-    frame_sample = heard_sample(timestamp);
+    frame_sample = std::max(heard_sample(timestamp), drawn_sample);
+    const double made = samples_made();
+    if (frame_sample >= made) {
+        if (report_age_ms() >= kFreshReportMs) return false;
+        if (frame_sample >= made + kUnheardSamples) {
+            if (++beyond_frames % 60 == 1) {
+                char text[120];
+                std::snprintf(text, sizeof text, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
+                              frame_sample - made, beyond_frames);
+                note_step(text);
+                note_clocks();
+            }
+            frame_sample = made + kUnheardSamples;
+        }
+    }
     heard_clock_hear(frame_sample);
-    if (frame_sample < samples_made()) return true;
-    return report_age_ms() < kFreshReportMs && frame_sample < samples_made() + kUnheardSamples;
+    drawn_sample = frame_sample;
+    return true;
 }
 
 static void report_position()
@@ -226,23 +260,18 @@ static void report_position()
 
 static void end_show()
 {
+    note_step("ends");
     emscripten_html5_remove_all_event_listeners();
     SDL_SetTimer(0, nullptr);
     close_sound();
     show_ended_on_page(end_reason);
 }
 
-static EM_BOOL on_click(int, const EmscriptenMouseEvent*, void*)
+// The page: a click or tap on the picture ends the show at the next frame
+// (the page has closed its sound already).
+extern "C" EMSCRIPTEN_KEEPALIVE void end_show_soon()
 {
     ++quit_count;
-    close_sound();  // the sound ends with the click, not at the next frame
-    return EM_FALSE;
-}
-
-// A tap on the picture ends the show as a click does.
-static EM_BOOL on_touch(int, const EmscriptenTouchEvent*, void* data)
-{
-    return on_click(0, nullptr, data);
 }
 
 // A phone may take the GPU back (another app wants it): the show ends, and
@@ -290,16 +319,34 @@ static void advance_show(double timestamp)
         if (!sound_settled()) return;
         stage = Stage::waiting_for_first_row;
     }
-    if (heard && !hear_frame(timestamp)) return;
+    if (heard && !hear_frame(timestamp)) {
+        if (++held_frames % 60 == 1) {
+            char text[160];
+            std::snprintf(text, sizeof text, "frame held (%d so far): heard sample %.0f, %.0f made, last report %.0f ms ago",
+                          held_frames, frame_sample, samples_made(), report_age_ms());
+            note_step(text);
+            note_clocks();
+        }
+        return;
+    }
     if (stage == Stage::waiting_for_first_row) {
         // From ?from='s position, the rows before it are the skipped ones;
         // the first frame is the position's own even when it comes late
         // (a short row, a slow first frame).
-        if (from_position > 0 ? song_position() < from_position : before_first_row()) return;
+        if (from_position > 0 ? song_position() < from_position : before_first_row()) {
+            if (++held_frames % 60 == 1) {
+                char text[80];
+                std::snprintf(text, sizeof text, "waiting for the first row (%d frames so far): position %d",
+                              held_frames, static_cast<int>(song_position()));
+                note_step(text);
+            }
+            return;
+        }
         if (heard && from_position > 0 && song_position() != from_position)
             heard_clock_hear(static_cast<double>(from_seek.tick * kSamplesPerTick));
         demo_time();  // fixes the live clock's zero at the first frame
         stage = Stage::showing;
+        note_step("first frame");
     }
     fit_picture();
     if (draw_live_frame(picture_width, picture_height)) ++quit_count;
@@ -326,15 +373,13 @@ int start_web_show(const char* from)
         return 1;
     }
     SDL_Init(SDL_INIT_TIMER);  // starts SDL's clock, which the live clock reads
+    forget_sdl_unload_listener();
     start_ms = emscripten_get_now();
     if (from) from_position = -1;  // the sound waits until the start is chosen
     if (!start_up_show_choosing(choose_page_sound_device)) {
         report_failure("the module data/zentaro.mod is missing from the page");
         return 1;
     }
-    // Registered now, so the click that started the show does not end it.
-    emscripten_set_mousedown_callback("#stage", nullptr, EM_FALSE, on_click);
-    emscripten_set_touchstart_callback("#stage", nullptr, EM_FALSE, on_touch);
     emscripten_set_webglcontextlost_callback("#canvas", nullptr, EM_FALSE, on_context_lost);
     if (from) choose_start(from);
     emscripten_request_animation_frame_loop(animation_frame, nullptr);
