@@ -1,4 +1,4 @@
-#include "tools/capture/capture_run.h"
+#include "capture/capture_run.h"
 
 #include <GL/gl.h>
 
@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "app/shell.h"
+#include "capture/capture_ffmpeg.h"
+#include "capture/capture_png.h"
+#include "capture/capture_profile.h"
+#include "capture/capture_progress.h"
+#include "headless/wav_file.h"
 #include "offline/offline_audio.h"
 #include "offline/offline_step.h"
 #include "offline/offline_ticks.h"
 #include "sound/sound_device.h"
-#include "tools/capture/capture_ffmpeg.h"
-#include "tools/capture/capture_png.h"
-#include "tools/capture/capture_profile.h"
-#include "tools/capture/capture_progress.h"
-#include "tools/common/wav_file.h"
 
 // Everything the loop writes, and why it stopped early (empty if it didn't).
 struct CaptureOutputs {
