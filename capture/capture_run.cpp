@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/shell.h"
 #include "capture/capture_ffmpeg.h"
 #include "capture/capture_png.h"
 #include "capture/capture_profile.h"
 #include "capture/capture_progress.h"
 #include "headless/wav_file.h"
 #include "offline/offline_audio.h"
+#include "offline/offline_frame.h"
 #include "offline/offline_step.h"
 #include "offline/offline_ticks.h"
 #include "sound/sound_device.h"
@@ -189,7 +189,8 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         const int64_t sample = offline_show_sample(show);
         if (options.profile) glFinish();
         const auto started = std::chrono::steady_clock::now();
-        draw_frame(static_cast<double>(static_cast<uint32_t>(position)), options.width, options.height);
+        // Reading the picture back hands on what the layer batched: no flush.
+        offline_show_draw(show, position, options.width, options.height, nullptr);
         ++summary->frames_drawn;
         if (options.profile) {
             glFinish();
@@ -203,8 +204,6 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         if (span_first >= 0) {
             if (!write_span_frame(options, frame, position, sink, summary, &out)) break;
             summary->last_position = position;
-        } else {
-            audio_forget_before(sample);
         }
         if (!options.frames_at.empty()) {
             if (!write_due_targets(options, sample, summary, &out)) break;
