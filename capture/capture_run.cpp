@@ -71,8 +71,8 @@ static bool write_span_frame(const CaptureOptions& options, int64_t frame, int32
         return false;
     }
     ++summary->frames_written;
-    const int64_t begin = frame_sample(frame, options.fps);
-    const int64_t end = frame_sample(frame + 1, options.fps);
+    const int64_t begin = sample_of_frame(frame, options.fps);
+    const int64_t end = sample_of_frame(frame + 1, options.fps);
     audio_run_through_sample(end);
     const int16_t* sound = audio_span(begin, end);
     for (int64_t i = 0; i < end - begin && !summary->sound_heard; ++i) summary->sound_heard = sound[i] != 0;
