@@ -1,6 +1,6 @@
 // The show's sections by song position (order * 100 + row), in show order.
 // The timeline draws by these ranges; the capture's profile and chapters
-// read them from here.
+// read them from here. Nothing else restates them.
 #pragma once
 #include <cstdint>
 
@@ -25,6 +25,21 @@ constexpr ShowSection kSections[kSectionCount] = {
     {1600, 1860, "Cube field"},
     {1861, 1920, "Zoom out"},
 };
+
+// Each section's index in kSections, for the code that draws it.
+enum Section : int {
+    kSectionRingsAndTitle,
+    kSectionPictureFlashes,
+    kSectionGrowingGrid,
+    kSectionPlasmaRainTunnel,
+    kSectionIsoSurfaceColumn,
+    kSectionSunsetStripsTunnel,
+    kSectionTube,
+    kSectionRingsAndCubeField,
+    kSectionCubeField,
+    kSectionZoomOut,
+};
+static_assert(kSectionZoomOut + 1 == kSectionCount);
 
 // Index of the section holding position p; positions before the first
 // section count to it, positions after the last to the last.

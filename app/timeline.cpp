@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/sections.h"
 #include "app/shell.h"
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
@@ -24,6 +25,18 @@ double strip_start = 0.0;
 // Every time argument below is a fresh demo_time() read, in the order the
 // reads are written; where one value depends on two reads they are taken
 // into locals first, since argument evaluation order is unspecified.
+
+// Whether position p has reached section s, and whether it lies within it
+// (before the next one starts).
+static bool reached(double p, Section s)
+{
+    return p >= kSections[s].first;
+}
+
+static bool within(double p, Section s)
+{
+    return reached(p, s) && p < kSections[s + 1].first;
+}
 
 // Sets a start latch on its first use; it is never cleared, so coming back
 // into a section keeps the first value.
@@ -134,7 +147,7 @@ static void tube_section()
 static void finale(double p)
 {
     scene_effects.draw_rings(demo_time());
-    if (p >= 1600) glClear(GL_DEPTH_BUFFER_BIT);
+    if (reached(p, kSectionCubeField)) glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glTranslatef(0, 0, -12);
     begin_3d();
@@ -174,15 +187,15 @@ static void pulse_section()
 void run_timeline(double p, int width, int height)
 {
     set_picture_lines(height);
-    if (p > 1860) zoom_out_viewport(width, height);
-    if (p < 400) opening();
-    if (p >= 900 && p < 1100) tilted_pulse_and_iso_surface();
-    if (p >= 1300 && p < 1500) tube_section();
-    if (p >= 1500) finale(p);
+    if (p > kSections[kSectionCubeField].last) zoom_out_viewport(width, height);
+    if (!reached(p, kSectionPictureFlashes)) opening();
+    if (within(p, kSectionIsoSurfaceColumn)) tilted_pulse_and_iso_surface();
+    if (within(p, kSectionTube)) tube_section();
+    if (reached(p, kSectionRingsAndCubeField)) finale(p);
     scene_effects.picture_flashes();
-    if (p >= 700 && p < 900) spin_section();
+    if (within(p, kSectionPlasmaRainTunnel)) spin_section();
     // The column is drawn a second time, after the flashes.
-    if (p >= 900 && p < 1100) scene_effects.sprite_column(textures[4], demo_time());
-    if (p >= 1100 && p < 1300) strip_section();
-    if (p >= 600 && p < 700) pulse_section();
+    if (within(p, kSectionIsoSurfaceColumn)) scene_effects.sprite_column(textures[4], demo_time());
+    if (within(p, kSectionSunsetStripsTunnel)) strip_section();
+    if (within(p, kSectionGrowingGrid)) pulse_section();
 }

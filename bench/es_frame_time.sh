@@ -12,7 +12,7 @@ set -euo pipefail
 build=$(cd "${1:?usage: es_frame_time.sh BUILD_DIR [RUNS] [options]}" && pwd)
 runs=${2:-1}
 shift $(( $# >= 2 ? 2 : 1 ))
-capture="$build/tools/periodica-capture"
+capture="$build/capture/periodica-capture"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

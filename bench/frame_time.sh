@@ -10,8 +10,7 @@ set -euo pipefail
 
 build=$(cd "${1:?usage: frame_time.sh BUILD_DIR [options]}" && pwd)
 shift
-capture="$build/tools/periodica-capture"
-[ -x "$capture" ] || capture="$build/tools/capture/periodica-capture"
+capture="$build/capture/periodica-capture"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -107,14 +107,25 @@ frames = [f for f in json.load(open(sys.argv[1])) if int(sys.argv[2]) <= f[0] <=
 print((frames[-1][2] - frames[0][2]) / 1000 if frames else 0)' "$@"
 }
 
-# first last from seconds-per-run: a run of the page from position `from`
-# (0: the show's start) for that long, repeated until the section is covered.
-sections='0 399 0 34
-900 1099 900 26
-1300 1499 1300 26
-1500 1599 1500 17
-1600 1860 1600 32
-1861 1920 1861 13'
+# The sections measured, by their first position, and the seconds of a run
+# of the page from there (?from=, none for the show's start), repeated until
+# the section is covered. Their last positions come from the show's one
+# table of sections, app/sections.h.
+measured='0 34
+900 26
+1300 26
+1500 17
+1600 32
+1861 13'
+last_of() {
+  sed -n -E "s/^ *\{$1, ([0-9]+), \".*/\1/p" "$here/../app/sections.h"
+}
+sections=""
+while read -r first seconds; do
+  last=$(last_of "$first")
+  [ -n "$last" ] || { echo "web_frame_time.sh: no section starts at $first in app/sections.h" >&2; exit 1; }
+  sections+="$first $last $first $seconds"$'\n'
+done <<<"$measured"
 
 run=0
 # "traced": a third pass at 1x with a trace, kept apart from the first two,
@@ -145,12 +156,12 @@ for rate in $rates; do
       echo "at ${throttle}x${trace:+, traced,} from $from: $total s of $first-$last" >&2
       python3 -c "import sys; sys.exit(0 if $total >= 15 else 1)" && break
     done
-  done <<<"$sections"
+  done <<<"${sections%$'\n'}"
 done
 
-python3 - "$work" <<'PYTHON'
+python3 - "$work" "$sections" <<'PYTHON'
 import glob, json, math, os, sys
-sections = [(0, 399), (900, 1099), (1300, 1499), (1500, 1599), (1600, 1860), (1861, 1920)]
+sections = [tuple(int(n) for n in line.split()[:2]) for line in sys.argv[2].splitlines()]
 times, own_times, upload_times, intervals = {}, {}, {}, {}
 for path in glob.glob(os.path.join(sys.argv[1], '*.json')):
     rate = os.path.basename(path).split('.')[0]

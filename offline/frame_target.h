@@ -6,7 +6,7 @@
 
 #include "app/sections.h"
 
-constexpr int32_t kFirstShowPosition = 0;
+constexpr int32_t kFirstShowPosition = kSections[0].first;
 constexpr int32_t kLastShowPosition = static_cast<int32_t>(kLastPosition);
 
 struct FrameTarget {

@@ -21,7 +21,7 @@ void offline_show_start(OfflineShow* show, int fps, AudioCallback callback)
 
 int64_t offline_show_sample(const OfflineShow& show)
 {
-    return frame_sample(show.frame, show.fps);
+    return sample_of_frame(show.frame, show.fps);
 }
 
 // Finds the position at tick, running the sound ahead as far as needed.
@@ -62,7 +62,7 @@ bool offline_show_next(OfflineShow* show, int32_t* position, std::string* stop_r
 {
     for (;;) {
         const int64_t frame = ++show->frame;
-        const int64_t sample = frame_sample(frame, show->fps);
+        const int64_t sample = sample_of_frame(frame, show->fps);
         if (!position_at(show, tick_at_sample(sample), position, stop_reason)) return false;
         if (show->first_frame < 0) {
             // Live, the start-up wait ends when the position read unsigned is at most 100.

@@ -9,8 +9,12 @@
 
 #include "offline/offline_audio.h"
 
+// The capture's frame rate unless told another, which the page's frames
+// stepped unseen keep, so they are the capture's frames.
+constexpr int kOfflineFps = 60;
+
 struct OfflineShow {
-    int fps = 60;
+    int fps = kOfflineFps;
     int64_t frame = -1;           // the frame last stepped to
     int64_t first_frame = -1;     // the first frame of the first row: the clock's zero
     int32_t last_position = -37;  // and the tick since which it has held

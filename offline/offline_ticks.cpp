@@ -15,7 +15,7 @@ static int32_t previous_row = 63;
 static int64_t loop_tick = -1;
 static int32_t loop_position = 0;
 
-int64_t frame_sample(int64_t frame, int fps)
+int64_t sample_of_frame(int64_t frame, int fps)
 {
     return frame * kSampleRate / fps;
 }

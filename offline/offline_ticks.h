@@ -14,7 +14,7 @@ constexpr int64_t kSamplesPerTick = kSampleRate / kTicksPerSecond;
 constexpr int64_t kTickHistory = 256;     // far more than one sound request runs ahead
 
 // Output sample at which frame k stands (sample 0 = start of playback).
-int64_t frame_sample(int64_t frame, int fps);
+int64_t sample_of_frame(int64_t frame, int fps);
 // The last tick started at or before sample: tick n starts at 882 n.
 int64_t tick_at_sample(int64_t sample);
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "headless/headless_gl.h"
 #include "tests/fixed_function_cases.h"
-#include "tools/common/headless_gl.h"
 
 int main(int argc, char** argv)
 {

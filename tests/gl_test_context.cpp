@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/common/headless_gl.h"
+#include "headless/headless_gl.h"
 
 bool make_gl_test_context(int width, int height)
 {

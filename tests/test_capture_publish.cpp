@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "app/sections.h"
+#include "capture/publish_media.h"
+#include "capture/publish_picture.h"
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
-#include "tools/capture/publish_media.h"
-#include "tools/capture/publish_picture.h"
 
 static std::vector<int> fields(const PublishLayout& l)
 {

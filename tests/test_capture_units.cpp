@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "capture/capture_options.h"
+#include "capture/capture_png.h"
+#include "capture/capture_profile.h"
+#include "headless/wav_file.h"
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
-#include "tools/capture/capture_options.h"
-#include "tools/capture/capture_png.h"
-#include "tools/capture/capture_profile.h"
-#include "tools/common/wav_file.h"
 
 static bool parse(std::vector<const char*> arguments, CaptureOptions* options, std::string* error)
 {

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "fixed_function/fixed_function.h"
+#include "headless/headless_gl.h"
 #include "tests/fixed_function_cases.h"
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
-#include "tools/common/headless_gl.h"
 
 // Each case's record in the reference program's file: numbers, then picture.
 constexpr size_t kPictureBytes = size_t{kCaseWidth} * kCaseHeight * 4;

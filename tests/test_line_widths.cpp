@@ -17,7 +17,7 @@
 #include "app/timeline.h"
 #include "gfx/effects/effects.h"
 #include "gfx/show_clock.h"
-#include "tools/common/headless_gl.h"
+#include "headless/headless_gl.h"
 #if DRAWS_THROUGH_LAYER
 #include "fixed_function/fixed_function.h"
 #endif

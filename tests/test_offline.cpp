@@ -15,7 +15,7 @@
 TEST(OfflineTicks, FramesStandOnSamplesAndSeeTheLastTickStarted)
 {
     // 5512.5 rounds down; a tick is 882 samples.
-    EXPECT_EQ((std::vector<int64_t>{frame_sample(1, 60), frame_sample(3, 24), frame_sample(0, 24)}),
+    EXPECT_EQ((std::vector<int64_t>{sample_of_frame(1, 60), sample_of_frame(3, 24), sample_of_frame(0, 24)}),
               (std::vector<int64_t>{735, 5512, 0}));
     EXPECT_EQ((std::vector<int64_t>{tick_at_sample(881), tick_at_sample(882), tick_at_sample(882 * 7 + 5)}),
               (std::vector<int64_t>{0, 1, 7}));
@@ -92,8 +92,8 @@ TEST(OfflineAudio, RunsAheadInWholeRequestsAndHandsOutSpans)
     EXPECT_EQ(audio_produced(), 3 * kRequestSamples);
     EXPECT_GE(ticks_done(), 6);
     int32_t position = 0;
-    ASSERT_TRUE(ticks_position_at(tick_at_sample(frame_sample(8, 60)), &position));  // sample 5880: tick 6
-    EXPECT_FALSE(ticks_position_at(tick_at_sample(frame_sample(9, 60)), &position));  // tick 7 not run yet
+    ASSERT_TRUE(ticks_position_at(tick_at_sample(sample_of_frame(8, 60)), &position));  // sample 5880: tick 6
+    EXPECT_FALSE(ticks_position_at(tick_at_sample(sample_of_frame(9, 60)), &position));  // tick 7 not run yet
     EXPECT_EQ(position, 1);
 
     const int16_t* span = audio_span(4000, 5000);

@@ -22,6 +22,10 @@ int start_single_frame(const char* target);
 bool make_web_context(std::string* error);
 // A one-line failure: on the console (standard error) and on the page.
 void report_failure(const std::string& reason);
+// Frames stepped offline that nobody sees (?frame=, ?from=) are drawn
+// through a one-pixel scissor: true sets it, false draws the whole picture
+// again. Needs the context made.
+void draw_through_one_pixel(bool on);
 
 // ?from=POS (web_from.cpp). The main thread's player started afresh from the
 // module file and ticked alone until position first holds; false when the

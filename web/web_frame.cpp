@@ -8,7 +8,6 @@
 #include <GL/gl.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
-#include <emscripten/html5_webgl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,13 +18,13 @@
 #include "gfx/textures.h"
 #include "offline/frame_target.h"
 #include "offline/offline_clock.h"
+#include "offline/offline_frame.h"
 #include "offline/offline_step.h"
 #include "offline/offline_ticks.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "web/web.h"
 
-static constexpr int kFramesPerSecond = 60;
 // Wall time spent stepping per animation frame, milliseconds.
 static constexpr double kStretchMs = 100;
 
@@ -34,11 +33,6 @@ static FrameTarget target;
 static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static std::string target_text;
 static OfflineShow show;
-
-// The scissor is not in the layer's subset, so it is set on WebGL directly.
-static void (*es_enable)(GLenum);
-static void (*es_disable)(GLenum);
-static void (*es_scissor)(GLint, GLint, GLsizei, GLsizei);
 
 // Draws the next frame of the show; true once it was the asked one, false
 // with *stop set when the show ended or can't go on before it.
@@ -53,10 +47,8 @@ static bool draw_next_frame(bool* stop)
     }
     const int64_t sample = offline_show_sample(show);
     const bool due = frame_due(target.position, target.seconds, sample);
-    if (due) es_disable(GL_SCISSOR_TEST);
-    draw_frame(static_cast<double>(static_cast<uint32_t>(position)), picture_width, picture_height);
-    fixed_function_flush();
-    audio_forget_before(sample);
+    if (due) draw_through_one_pixel(false);
+    offline_show_draw(show, position, picture_width, picture_height, fixed_function_flush);
     // As the capture: the frame that first passes the end is still drawn.
     if (!due && static_cast<uint32_t>(position) > kLastPosition) {
         report_failure("the frame at " + target_text + " was never reached: the show ended after position " +
@@ -91,10 +83,6 @@ int start_single_frame(const char* text)
         report_failure(error);
         return 1;
     }
-    es_enable = reinterpret_cast<void (*)(GLenum)>(emscripten_webgl1_get_proc_address("glEnable"));
-    es_disable = reinterpret_cast<void (*)(GLenum)>(emscripten_webgl1_get_proc_address("glDisable"));
-    es_scissor = reinterpret_cast<void (*)(GLint, GLint, GLsizei, GLsizei)>(
-        emscripten_webgl1_get_proc_address("glScissor"));
 
     // The capture's start-up: no menu, the 16-bit 44.1 kHz device offline.
     install_offline_clock();
@@ -109,9 +97,8 @@ int start_single_frame(const char* text)
     glEnable(GL_TEXTURE_2D);
 
     emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
-    es_scissor(0, 0, 1, 1);
-    es_enable(GL_SCISSOR_TEST);
-    offline_show_start(&show, kFramesPerSecond, audio_callback);
+    draw_through_one_pixel(true);
+    offline_show_start(&show, kOfflineFps, audio_callback);
     emscripten_request_animation_frame_loop(step_frames, nullptr);
     return 0;
 }

@@ -1,9 +1,10 @@
 // ?from=POS: the live show started at song position POS. Before it begins,
 // the show is stepped offline from its start up to POS, as ?frame= steps it
 // (the capture's simulated 60 fps clock and sample-counted ticks, every frame
-// drawn through a one-pixel scissor), so the timeline's latches, the picture
-// flashes and the effects' own state hold what a show played from the start
-// holds there; the live show then goes on with them.
+// through the layer, which keeps its state but draws nothing meanwhile), so
+// the timeline's latches, the picture flashes and the effects' own state
+// hold what a show played from the start holds there; the live show then
+// goes on with them.
 //
 // Most of those frames skip the effects that only draw: what lasts from one
 // frame to the next is the timeline's latches and colour, the flashes' state
@@ -14,7 +15,6 @@
 #include <GL/gl.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
-#include <emscripten/html5_webgl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -27,15 +27,16 @@
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
 #include "offline/offline_clock.h"
+#include "offline/offline_frame.h"
 #include "offline/offline_step.h"
 #include "offline/offline_ticks.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "web/web.h"
 
-static constexpr int kFramesPerSecond = 60;
-// Samples before the position from which the frames are drawn in full.
-static constexpr int64_t kFullSamples = 44100;
+// Samples before the position from which the frames are drawn in full: a
+// second.
+static constexpr int64_t kFullSamples = kSampleRate;
 
 static OfflineShow show;
 static int32_t target = 0;
@@ -59,14 +60,6 @@ static constexpr SceneEffects kStateEffects = {
     no_time,         tube_update,     no_phase,        field_update,    no_phase,        no_phase,
 };
 
-// The scissor is not in the layer's subset, so it is set on WebGL directly.
-static void es_scissor_test(bool on)
-{
-    using Switch = void (*)(GLenum);
-    const char* name = on ? "glEnable" : "glDisable";
-    reinterpret_cast<Switch>(emscripten_webgl1_get_proc_address(name))(GL_SCISSOR_TEST);
-}
-
 // seek: where the song first reaches position.
 bool seek_main_player(int32_t position, SongSeek* seek)
 {
@@ -81,14 +74,11 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
     scene_effects = kStateEffects;
     started_ms = emscripten_get_now();
     emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
-    using Scissor = void (*)(GLint, GLint, GLsizei, GLsizei);
-    reinterpret_cast<Scissor>(emscripten_webgl1_get_proc_address("glScissor"))(0, 0, 1, 1);
-    es_scissor_test(true);
     install_offline_clock();
     read_module_file(kModulePath);
     install_offline_device(2, kTicksPerSecond, pt_tick);
     load_song_and_effects();
-    offline_show_start(&show, kFramesPerSecond, audio_callback);
+    offline_show_start(&show, kOfflineFps, audio_callback);
     // Nothing stepped reaches the GPU: a software one on a busy machine took
     // seconds for each animation frame's 100 ms of stepped frames, and held
     // back the next animation frame that long (a minute before the show).
@@ -96,12 +86,11 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
     note_stepping("begins");
 }
 
-// Back to the live show's way: the scissor off, no tick observer, the main
+// Back to the live show's way: the layer drawing, no tick observer, the main
 // thread's player on the silent device, which ticks only if the show plays
 // silently.
 static void end_stepping()
 {
-    es_scissor_test(false);
     fixed_function_draw_nothing(false);
     scene_effects = kDemoEffects;
     pt_tick_observer = nullptr;
@@ -130,11 +119,8 @@ bool step_towards_start(double budget_ms, bool* failed)
             end_stepping();
             return true;
         }
-        const int64_t sample = offline_show_sample(show);
-        if (sample >= full_from_sample) scene_effects = kDemoEffects;
-        draw_frame(static_cast<double>(position), picture_width, picture_height);
-        fixed_function_flush();
-        audio_forget_before(sample);
+        if (offline_show_sample(show) >= full_from_sample) scene_effects = kDemoEffects;
+        offline_show_draw(show, position, picture_width, picture_height, fixed_function_flush);
     }
     return false;
 }

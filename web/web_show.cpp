@@ -23,6 +23,7 @@
 #include "app/startup.h"
 #include "fixed_function/fixed_function.h"
 #include "gfx/show_clock.h"
+#include "offline/offline_ticks.h"  // kSamplesPerTick: the heard sound's ticks are these samples too
 #include "player/player.h"
 #include "sound/sound_device.h"
 #include "web/heard_clock.h"
@@ -44,7 +45,6 @@ static constexpr double kFreshReportMs = 30;
 static constexpr int kChangesPerTake = 64;
 // Wall time spent stepping towards ?from='s position per animation frame.
 static constexpr double kSteppingMs = 100;
-static constexpr int64_t kSamplesPerTick = static_cast<int64_t>(kHeardSampleRate) / kTicksPerSecond;
 
 enum class Stage { stepping_to_start, waiting_for_sound, waiting_for_first_row, showing };
 static Stage stage = Stage::waiting_for_sound;

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "headless/wav_file.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
-#include "tools/common/wav_file.h"
 
 // Zero bytes after a larger file, as the demo's buffer has after a short one.
 constexpr size_t kExtraPadding = 4096;

@@ -3,6 +3,7 @@
 add_executable(make_soundtrack
   ${CMAKE_CURRENT_LIST_DIR}/make_soundtrack.cpp
   ${CMAKE_CURRENT_LIST_DIR}/soundtrack_samples.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/soundtrack_notation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/soundtrack_score.cpp
   ${CMAKE_CURRENT_LIST_DIR}/soundtrack_opening.cpp
   ${CMAKE_CURRENT_LIST_DIR}/soundtrack_sections.cpp

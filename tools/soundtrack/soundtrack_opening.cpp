@@ -1,10 +1,9 @@
 // The first third of the piece: the intro that builds from a pad and plucks,
 // the syncopated first drop, and the breakdown that winds back up.
+#include "tools/soundtrack/soundtrack_notation.h"
 #include "tools/soundtrack/soundtrack_score.h"
 
 namespace {
-
-const char* const kMainChords[4] = {"Am", "F", "C", "G"};
 
 // Roots on each bar start, and from row glide_row a tone-portamento glide
 // into the next bar's root (next_chord after the last bar).

@@ -1,11 +1,10 @@
 // The middle and the end of the piece: four sections of distinct texture
 // (pluck groove, gated pad, chip-chord lead, broken beat), the finale and
 // the outro that fades to silence.
+#include "tools/soundtrack/soundtrack_notation.h"
 #include "tools/soundtrack/soundtrack_score.h"
 
 namespace {
-
-const char* const kMainChords[4] = {"Am", "F", "C", "G"};
 
 // The main theme, full length, and its answer; for the channels it shares
 // with the accents, "call" phrases that leave the first four rows of each

@@ -1,4 +1,4 @@
-#include "tools/capture/capture_options.h"
+#include "capture/capture_options.h"
 
 #include <cerrno>
 #include <cmath>

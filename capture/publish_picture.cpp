@@ -1,4 +1,4 @@
-#include "tools/capture/publish_picture.h"
+#include "capture/publish_picture.h"
 
 #include <cmath>
 #include <cstring>

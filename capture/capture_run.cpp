@@ -1,4 +1,4 @@
-#include "tools/capture/capture_run.h"
+#include "capture/capture_run.h"
 
 #include <GL/gl.h>
 
@@ -6,16 +6,16 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/shell.h"
+#include "capture/capture_ffmpeg.h"
+#include "capture/capture_png.h"
+#include "capture/capture_profile.h"
+#include "capture/capture_progress.h"
+#include "headless/wav_file.h"
 #include "offline/offline_audio.h"
+#include "offline/offline_frame.h"
 #include "offline/offline_step.h"
 #include "offline/offline_ticks.h"
 #include "sound/sound_device.h"
-#include "tools/capture/capture_ffmpeg.h"
-#include "tools/capture/capture_png.h"
-#include "tools/capture/capture_profile.h"
-#include "tools/capture/capture_progress.h"
-#include "tools/common/wav_file.h"
 
 // Everything the loop writes, and why it stopped early (empty if it didn't).
 struct CaptureOutputs {
@@ -71,8 +71,8 @@ static bool write_span_frame(const CaptureOptions& options, int64_t frame, int32
         return false;
     }
     ++summary->frames_written;
-    const int64_t begin = frame_sample(frame, options.fps);
-    const int64_t end = frame_sample(frame + 1, options.fps);
+    const int64_t begin = sample_of_frame(frame, options.fps);
+    const int64_t end = sample_of_frame(frame + 1, options.fps);
     audio_run_through_sample(end);
     const int16_t* sound = audio_span(begin, end);
     for (int64_t i = 0; i < end - begin && !summary->sound_heard; ++i) summary->sound_heard = sound[i] != 0;
@@ -189,7 +189,8 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         const int64_t sample = offline_show_sample(show);
         if (options.profile) glFinish();
         const auto started = std::chrono::steady_clock::now();
-        draw_frame(static_cast<double>(static_cast<uint32_t>(position)), options.width, options.height);
+        // Reading the picture back hands on what the layer batched: no flush.
+        offline_show_draw(show, position, options.width, options.height, nullptr);
         ++summary->frames_drawn;
         if (options.profile) {
             glFinish();
@@ -203,8 +204,6 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         if (span_first >= 0) {
             if (!write_span_frame(options, frame, position, sink, summary, &out)) break;
             summary->last_position = position;
-        } else {
-            audio_forget_before(sample);
         }
         if (!options.frames_at.empty()) {
             if (!write_due_targets(options, sample, summary, &out)) break;

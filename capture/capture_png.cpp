@@ -1,4 +1,4 @@
-#include "tools/capture/capture_png.h"
+#include "capture/capture_png.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "tools/common/headless_gl.h"
+#include "headless/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "offline/frame_target.h"
+#include "offline/offline_step.h"
 
 struct CaptureOptions {
     std::string out_dir;     // empty: no files (allowed only with --profile)
     std::string data_dir;    // empty: data/ under the working directory
-    int fps = 60;            // 1..240
+    int fps = kOfflineFps;   // 1..240
     int32_t from = kFirstShowPosition;
     int32_t to = kLastShowPosition;
     int width = 1024;        // 16..8192

@@ -1,4 +1,4 @@
-#include "tools/capture/publish_media.h"
+#include "capture/publish_media.h"
 
 #include <cmath>
 #include <cstdio>

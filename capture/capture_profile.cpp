@@ -1,4 +1,4 @@
-#include "tools/capture/capture_profile.h"
+#include "capture/capture_profile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/common/wav_file.h"
+#include "headless/wav_file.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "tools/capture/capture_progress.h"
+#include "capture/capture_progress.h"
 
 #include <chrono>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/capture/capture_ffmpeg.h"
+#include "capture/capture_ffmpeg.h"
 
 // Starts ffmpeg encoding raw RGB frames (width x height, top row first) at
 // fps from a pipe into video_path: libx264 High profile, preset slow, CRF 17,

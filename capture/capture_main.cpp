@@ -12,16 +12,16 @@
 
 #include "app/shell.h"
 #include "app/startup.h"
+#include "capture/capture_context.h"
+#include "capture/capture_ffmpeg.h"
+#include "capture/capture_options.h"
+#include "capture/capture_run.h"
+#include "capture/publish_run.h"
 #include "gfx/textures.h"
 #include "offline/offline_clock.h"
 #include "offline/offline_ticks.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
-#include "tools/capture/capture_ffmpeg.h"
-#include "tools/capture/capture_options.h"
-#include "tools/capture/capture_context.h"
-#include "tools/capture/capture_run.h"
-#include "tools/capture/publish_run.h"
 
 static bool make_directories(const std::string& path)
 {

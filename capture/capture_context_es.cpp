@@ -1,8 +1,8 @@
 #include <GL/gl.h>
 
+#include "capture/capture_context.h"
 #include "fixed_function/fixed_function.h"
-#include "tools/capture/capture_context.h"
-#include "tools/common/headless_gl.h"
+#include "headless/headless_gl.h"
 
 const bool kCaptureDrawsThroughLayer = true;
 

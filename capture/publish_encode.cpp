@@ -1,4 +1,4 @@
-#include "tools/capture/publish_encode.h"
+#include "capture/publish_encode.h"
 
 #include <cerrno>
 #include <csignal>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/capture/capture_options.h"
+#include "capture/capture_options.h"
 
 struct CaptureSummary {
     int64_t frames_drawn = 0;

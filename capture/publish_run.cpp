@@ -1,4 +1,4 @@
-#include "tools/capture/publish_run.h"
+#include "capture/publish_run.h"
 
 #include <GL/gl.h>
 
@@ -11,10 +11,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "tools/capture/capture_ffmpeg.h"
-#include "tools/capture/capture_run.h"
-#include "tools/capture/publish_encode.h"
-#include "tools/capture/publish_media.h"
+#include "capture/capture_ffmpeg.h"
+#include "capture/capture_run.h"
+#include "capture/publish_encode.h"
+#include "capture/publish_media.h"
 
 PublishLayout publish_prepare(CaptureOptions* options)
 {

@@ -2,8 +2,8 @@
 // the capture's frame loop, filtered down and letterboxed, encoded, its sound
 // loudness-normalised, muxed with chapters into DIR/periodica.mp4.
 #pragma once
-#include "tools/capture/capture_options.h"
-#include "tools/capture/publish_picture.h"
+#include "capture/capture_options.h"
+#include "capture/publish_picture.h"
 
 // The layout options ask for; the render size goes into options->width and
 // height, which the OpenGL context and the frame loop use.

@@ -1,6 +1,6 @@
-#include "tools/capture/capture_context.h"
+#include "capture/capture_context.h"
 
-#include "tools/common/headless_gl.h"
+#include "headless/headless_gl.h"
 
 const bool kCaptureDrawsThroughLayer = false;
 
