@@ -41,6 +41,9 @@ static constexpr double kWorkletWaitMs = 5000;
 static constexpr double kUnheardSamples = 2048;
 // Reports come every 4 quanta (11.6 ms); one older than this is held up.
 static constexpr double kFreshReportMs = 30;
+// The longest frames wait, with fresh reports, for sound that is not made:
+// a stall's queued reports reach the page within a few frames.
+static constexpr double kLongestHoldMs = 1000;
 // Position changes taken from the page per call.
 static constexpr int kChangesPerTake = 64;
 // Wall time spent stepping towards ?from='s position per animation frame.
@@ -60,6 +63,7 @@ static int quit_count = 0;
 static int held_frames = 0;   // frames not drawn, waiting (tests' notes)
 static int beyond_frames = 0;  // frames drawn at the end of the sound made
 static double drawn_sample = -1;  // the furthest sample a frame was drawn at
+static double held_since_ms = -1;  // the first of the frames held since the last drawn
 static const char* end_reason = "";
 // The picture's size last drawn at: the canvas's drawing buffer, which the
 // page fits to the screen's pixels.
@@ -210,11 +214,11 @@ static bool sound_settled()
 // worklet's reports are late (the page was stalled and they wait in its
 // queue), so it is better not drawn. Beyond it with fresh reports is usual:
 // the frame is shown a frame interval from now, and on a device with little
-// latency that sound may not be made yet. Far beyond it with fresh reports
-// the estimate is wrong (the sound can't be heard before it is made): the
-// frame is drawn at the furthest it may be, never held for good. Nor does
-// the picture go back: a frame drawn just before the page heard that the
-// sound's making paused waits for the sound to catch up.
+// latency that sound may not be made yet. Far beyond it with fresh reports,
+// the rest of a stall's reports may still wait in the queue, so the frame
+// waits too, but not for good: after kLongestHoldMs the estimate is taken
+// to be wrong (the sound can't be heard before it is made) and the frame is
+// drawn at the furthest it may be. Nor does the picture go back in time.
 static bool hear_frame(double timestamp)
 {
     int32_t pairs[kChangesPerTake * 2];
@@ -223,18 +227,20 @@ static bool hear_frame(double timestamp)
     }
     frame_sample = std::max(heard_sample(timestamp), drawn_sample);
     const double made = samples_made();
-    if (frame_sample >= made) {
-        if (report_age_ms() >= kFreshReportMs) return false;
-        if (frame_sample >= made + kUnheardSamples) {
-            if (++beyond_frames % 60 == 1) {
-                char text[120];
-                std::snprintf(text, sizeof text, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
-                              frame_sample - made, beyond_frames);
-                note_step(text);
-                note_clocks();
-            }
-            frame_sample = made + kUnheardSamples;
+    if (frame_sample >= made + kUnheardSamples || (frame_sample >= made && report_age_ms() >= kFreshReportMs)) {
+        const double now = emscripten_get_now();
+        if (held_since_ms < 0) held_since_ms = now;
+        if (report_age_ms() >= kFreshReportMs || now - held_since_ms < kLongestHoldMs) return false;
+        if (++beyond_frames % 60 == 1) {
+            char text[120];
+            std::snprintf(text, sizeof text, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
+                          frame_sample - made, beyond_frames);
+            note_step(text);
+            note_clocks();
         }
+        frame_sample = made + kUnheardSamples;
+    } else {
+        held_since_ms = -1;
     }
     heard_clock_hear(frame_sample);
     drawn_sample = frame_sample;
