@@ -183,3 +183,29 @@ TEST(WebScreens, EveryPlayAfterAnEndStartsAShowHoweverTheLastOneEnded)
         EXPECT_EQ(first_positions[show], 1800) << "show " << show + 1 << " printed no first position line\n" << run.out;
     std::filesystem::remove_all(dir);
 }
+
+// Each Play runs a fresh program on a fresh canvas; once its show is over
+// nothing may keep it, or its WebGL context, alive: past 16 live contexts
+// the browser takes the oldest away, saying so, and the page grows by a
+// program per show.
+TEST(WebScreens, ManyShowsInOnePageLeaveNoProgramOrContextBehind)
+{
+    ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
+    const std::string dir = scratch_dir("web_many_shows");
+    constexpr int kShows = 18;
+    std::string actions;
+    for (int show = 0; show < kShows; ++show) {
+        const double at = 1 + 2.5 * show;
+        actions += "'" + std::to_string(at) + "=document.getElementById(\"play\").click()' '" +
+                   std::to_string(at + 1.5) +
+                   "=document.getElementById(\"stage\").dispatchEvent(new MouseEvent(\"mousedown\"))' ";
+    }
+    const CommandResult run = browse(dir, "", "", 1 + 2.5 * kShows + 2, actions);
+    ASSERT_EQ(run.status, 0) << run.err;
+    expect_no_errors(run.out);
+    int screens = 0;
+    for (const std::string& line : lines_after(run.out, "log: ")) screens += line == "periodica: start screen";
+    EXPECT_EQ(screens, kShows + 1) << run.out;
+    EXPECT_EQ(run.out.find("Too many active WebGL contexts"), std::string::npos) << run.out;
+    std::filesystem::remove_all(dir);
+}

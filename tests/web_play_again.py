@@ -122,7 +122,7 @@ class Firefox:
         self.env = dict(os.environ, XDG_RUNTIME_DIR=runtime, PULSE_SERVER='unix:' + runtime + '/pulse/native')
         subprocess.run(['pulseaudio', '--daemonize=yes', '--exit-idle-time=-1', '-n',
                         '--load=module-null-sink sink_name=periodica', '--load=module-native-protocol-unix'],
-                       env=self.env, check=True)
+                       env=self.env, check=True, stderr=subprocess.DEVNULL)
         with socket.socket() as probe:
             probe.bind(('127.0.0.1', 0))
             port = probe.getsockname()[1]
