@@ -146,6 +146,7 @@ class Firefox:
         while True:
             try:
                 self.socket = socket.create_connection(('127.0.0.1', port))
+                self.socket.settimeout(60)  # a command Firefox never answers ends the run, saying so
                 break
             except OSError:
                 if time.monotonic() - waited > 60:
@@ -334,7 +335,7 @@ def main():
                     print('    (a trace up to here is in %s)' % trace)
                     trace = None
     except (RuntimeError, OSError, KeyError, ValueError) as error:
-        print('web_play_again.py: ' + str(error), file=sys.stderr)
+        print('web_play_again.py: ' + (str(error) or type(error).__name__), file=sys.stderr)
         return 1
     finally:
         for process in busy:
