@@ -14,6 +14,7 @@
 #include <emscripten/html5_webgl.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -60,8 +61,11 @@ static bool heard = false;  // the sound plays: frames follow what is heard
 static double frame_sample = -1;  // the sample heard when this frame is shown
 static double start_ms = 0;
 static int quit_count = 0;
-static int held_frames = 0;   // frames not drawn, waiting (tests' notes)
-static int beyond_frames = 0;  // frames drawn at the end of the sound made
+// Tests' notes: frames held back, waiting for the first row, drawn at the
+// end of the sound made.
+static int held_frames = 0;
+static int waiting_frames = 0;
+static int beyond_frames = 0;
 static double drawn_sample = -1;  // the furthest sample a frame was drawn at
 static double held_since_ms = -1;  // the first of the frames held since the last drawn
 static const char* end_reason = "";
@@ -118,6 +122,20 @@ EM_JS(void, note_step, (const char* text), {
     if (typeof periodicaStep === 'function') periodicaStep('show: ' + UTF8ToString(text));
 });
 EM_JS(void, note_clocks, (), { periodicaStep('show: clocks: ' + Module['sound'].clocks()); });
+
+// Tests (?steps): one of every 60 calls (a second of frames) notes its text,
+// with the sound's clocks when the show is heard; *count counts the calls.
+__attribute__((format(printf, 2, 3))) static void note_now_and_then(int* count, const char* format, ...)
+{
+    if (++*count % 60 != 1) return;
+    char text[160];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    note_step(text);
+    if (heard) note_clocks();
+}
 // The show is over; text, when not empty, says why it ended early.
 EM_JS(void, show_ended_on_page, (const char* text), {
     if (Module['onShowEnd']) Module['onShowEnd'](UTF8ToString(text));
@@ -227,17 +245,13 @@ static bool hear_frame(double timestamp)
     }
     frame_sample = std::max(heard_sample(timestamp), drawn_sample);
     const double made = samples_made();
-    if (frame_sample >= made + kUnheardSamples || (frame_sample >= made && report_age_ms() >= kFreshReportMs)) {
+    const bool fresh = report_age_ms() < kFreshReportMs;
+    if (frame_sample >= made + kUnheardSamples || (frame_sample >= made && !fresh)) {
         const double now = emscripten_get_now();
         if (held_since_ms < 0) held_since_ms = now;
-        if (report_age_ms() >= kFreshReportMs || now - held_since_ms < kLongestHoldMs) return false;
-        if (++beyond_frames % 60 == 1) {
-            char text[120];
-            std::snprintf(text, sizeof text, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
-                          frame_sample - made, beyond_frames);
-            note_step(text);
-            note_clocks();
-        }
+        if (!fresh || now - held_since_ms < kLongestHoldMs) return false;
+        note_now_and_then(&beyond_frames, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
+                          frame_sample - made, beyond_frames + 1);
         frame_sample = made + kUnheardSamples;
     } else {
         held_since_ms = -1;
@@ -326,13 +340,8 @@ static void advance_show(double timestamp)
         stage = Stage::waiting_for_first_row;
     }
     if (heard && !hear_frame(timestamp)) {
-        if (++held_frames % 60 == 1) {
-            char text[160];
-            std::snprintf(text, sizeof text, "frame held (%d so far): heard sample %.0f, %.0f made, last report %.0f ms ago",
-                          held_frames, frame_sample, samples_made(), report_age_ms());
-            note_step(text);
-            note_clocks();
-        }
+        note_now_and_then(&held_frames, "frame held (%d so far): heard sample %.0f, %.0f made, last report %.0f ms ago",
+                          held_frames + 1, frame_sample, samples_made(), report_age_ms());
         return;
     }
     if (stage == Stage::waiting_for_first_row) {
@@ -340,12 +349,8 @@ static void advance_show(double timestamp)
         // the first frame is the position's own even when it comes late
         // (a short row, a slow first frame).
         if (from_position > 0 ? song_position() < from_position : before_first_row()) {
-            if (++held_frames % 60 == 1) {
-                char text[80];
-                std::snprintf(text, sizeof text, "waiting for the first row (%d frames so far): position %d",
-                              held_frames, static_cast<int>(song_position()));
-                note_step(text);
-            }
+            note_now_and_then(&waiting_frames, "waiting for the first row (%d frames so far): position %d",
+                              waiting_frames + 1, static_cast<int>(song_position()));
             return;
         }
         if (heard && from_position > 0 && song_position() != from_position)
