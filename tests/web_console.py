@@ -25,6 +25,8 @@ Options:
                    with its wall and thread time) and writes its events to
                    FILE as JSON, as DevTools saves them
   --samples        adds V8's sampled profile (which function ran) to the trace
+  --categories C   adds the trace categories C (comma-separated), such as
+                   viz,cc,disabled-by-default-gpu.service
 
 Chromium is driven over its DevTools pipe (commands on its fd 3, replies and
 events on its fd 4). Prints one line per console message, log entry or
@@ -177,6 +179,8 @@ def main():
             trace = arguments.pop(0)
         elif option == '--samples':
             categories += ',disabled-by-default-v8.cpu_profiler'
+        elif option == '--categories' and arguments:
+            categories += ',' + arguments.pop(0)
         else:
             sys.exit('web_console.py: unknown option ' + option)
     if len(arguments) < 4 or not all('=' in action for action in arguments[4:]):

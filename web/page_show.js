@@ -1,5 +1,6 @@
 // The page around the program: the start screen, each run of the show on a
-// fresh canvas whose drawing buffer matches the screen's pixels, the screen
+// fresh canvas whose drawing buffer matches the screen's pixels (or fewer,
+// where the GPU can't keep up; ?resolution=full holds them all), the screen
 // kept awake while the show plays, full screen, and the page's modes:
 // ?autoplay, ?from=POS (the show starts at song position POS, order * 100
 // + row), and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
@@ -35,16 +36,14 @@
     }
   }
 
-  // The canvas's drawing buffer: its displayed size in device pixels, 4:3
-  // (width a multiple of 4), at most kLargestWidth wide.
-  function fitCanvas(canvas) {
+  // The canvas's full drawing buffer width: its displayed size in device
+  // pixels (width a multiple of 4, the height 3/4 of it), at most
+  // kLargestWidth. The show draws at this or, where the GPU can't keep up,
+  // at less (it asks each frame, so it follows a resize too).
+  function deviceWidth(canvas) {
     const shown = canvas.getBoundingClientRect().width * (window.devicePixelRatio || 1);
-    let width = Math.min(kLargestWidth, Math.round(shown));
-    width = Math.max(4, width - width % 4);
-    if (canvas.width !== width) {
-      canvas.width = width;
-      canvas.height = width * 3 / 4;
-    }
+    const width = Math.min(kLargestWidth, Math.round(shown));
+    return Math.max(4, width - width % 4);
   }
 
   // The screen stays on while the show plays (where the browser offers a
@@ -98,7 +97,8 @@
       canvas.width = 1024 * frameScale;
       canvas.height = 768 * frameScale;
     } else {
-      fitCanvas(canvas);
+      canvas.width = deviceWidth(canvas);
+      canvas.height = canvas.width * 3 / 4;
     }
     periodicaStep('program asked for' + (args.length ? ' with ' + args.join(' ') : ''));
     const show = {program: null, sound: sound, ending: false};
@@ -109,6 +109,8 @@
       sound: sound,
       stdin: function () { return null; },  // never a prompt()
       doNotCaptureKeyboard: true,           // keys do nothing, as on the desktop
+      deviceWidth: function () { return deviceWidth(canvas); },
+      resolution: query.get('resolution'),  // 'full': never lowered
       onShowEnd: onShowEnd,
       onFailure: function (text) {
         if (sound) sound.close();
@@ -146,10 +148,6 @@
   stage.addEventListener('mousedown', endLiveShow);
   stage.addEventListener('touchstart', endLiveShow, {passive: true});
   document.addEventListener('visibilitychange', keepAwake);
-  window.addEventListener('resize', function () {
-    const canvas = document.getElementById('canvas');
-    if (canvas && frame === null) fitCanvas(canvas);
-  });
 
   // Full screen where the browser offers it, turned to landscape where it
   // allows; where it is not offered the picture fills the viewport anyway.

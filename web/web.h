@@ -22,7 +22,7 @@ int start_single_frame(const char* target);
 bool make_web_context(std::string* error);
 // A one-line failure: on the console (standard error) and on the page.
 void report_failure(const std::string& reason);
-// Frames stepped offline that nobody sees (?frame=, ?from=) are drawn
+// Frames stepped offline that nobody sees (?frame=) are drawn
 // through a one-pixel scissor: true sets it, false draws the whole picture
 // again. Needs the context made.
 void draw_through_one_pixel(bool on);
@@ -32,7 +32,7 @@ void draw_through_one_pixel(bool on);
 // song never gets there.
 bool seek_main_player(int32_t position, SongSeek* seek);
 // Readies the show stepped offline from its start towards position (which
-// the song first reaches as seek says), drawn through a one-pixel scissor:
+// the song first reaches as seek says), drawing nothing on the way:
 // the offline clock and device, a fresh song and fresh effects.
 void start_stepping_to(int32_t position, const SongSeek& seek);
 // Steps for up to budget_ms; true once done: the next frame would be at the

@@ -14,6 +14,7 @@
 #include <emscripten/html5_webgl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,7 @@
 #include "offline/offline_ticks.h"  // kSamplesPerTick: the heard sound's ticks are these samples too
 #include "player/player.h"
 #include "sound/sound_device.h"
+#include "web/draw_scale.h"
 #include "web/heard_clock.h"
 #include "web/web.h"
 
@@ -69,9 +71,12 @@ static int beyond_frames = 0;
 static double drawn_sample = -1;  // the furthest sample a frame was drawn at
 static double held_since_ms = -1;  // the first of the frames held since the last drawn
 static const char* end_reason = "";
-// The picture's size last drawn at: the canvas's drawing buffer, which the
-// page fits to the screen's pixels.
+// The picture's size last drawn at: the canvas's drawing buffer, the
+// screen's pixels (as the page measures them) at the scale of the moment.
 static int picture_width = 0, picture_height = 0;
+static int device_width = 0;  // the screen's pixels across, as last measured
+static bool full_resolution = false;  // ?resolution=full: the scale stays 1
+static double last_drawn_timestamp = -1;  // the animation frame last drawn, or -1 when the last one was not
 // The console line per order position: the order last reported, and the
 // frames drawn and show time since.
 static int32_t reported_order = -1;
@@ -107,6 +112,12 @@ EM_JS(int, take_position_changes, (int32_t* pairs, int capacity), {
     HEAP32.set(changes.splice(0, count * 2), pairs >> 2);
     return count;
 });
+// The screen's pixels across the canvas, as the page measures them; the
+// canvas's own width where the page doesn't say.
+EM_JS(int, device_drawing_width, (), {
+    return Module['deviceWidth'] ? Module['deviceWidth']() : Module['canvas'].width;
+});
+EM_JS(int, full_resolution_asked, (), { return Module['resolution'] === 'full' ? 1 : 0; });
 EM_JS(void, note_frame, (int position, double sample), { Module['sound'].noteFrame(position, sample); });
 EM_JS(void, close_sound, (), { if (Module['sound']) Module['sound'].close(); });
 // Benchmarks: the position the animation frame drew, read by a wrapper of
@@ -268,10 +279,12 @@ static void report_position()
     if (position < 0 || position / 100 == reported_order) return;
     const double now = demo_time();
     if (reported_order < 0) {
-        std::printf("periodica: position %d at %.2f s\n", position, now);
+        std::printf("periodica: position %d at %.2f s, drawn at %dx%d\n", position, now, picture_width,
+                    picture_height);
     } else {
         const double rate = now > report_seconds ? frames_since_report / (now - report_seconds) : 0;
-        std::printf("periodica: position %d at %.2f s, %.1f frames a second\n", position, now, rate);
+        std::printf("periodica: position %d at %.2f s, %.1f frames a second, drawn at %dx%d\n", position, now, rate,
+                    picture_width, picture_height);
     }
     reported_order = position / 100;
     report_seconds = now;
@@ -305,12 +318,25 @@ static EM_BOOL on_context_lost(int, const void*, void*)
     return EM_TRUE;
 }
 
-// The viewport follows the canvas's drawing buffer when the page resizes it.
-static void fit_picture()
+// The drawing buffer for the frame begun at timestamp: the screen's pixels
+// at the scale the frames' timing asks for (a width a multiple of 4, 4:3),
+// and the viewport with it. A new screen size (a resize, a turned phone)
+// starts the scale afresh, with the floor for its lines.
+static void fit_picture(double timestamp)
 {
-    int width = 0, height = 0;
-    emscripten_get_canvas_element_size("#canvas", &width, &height);
+    const int device = std::max(4, device_drawing_width());
+    if (device != device_width) {
+        device_width = device;
+        draw_scale_reset(device * 3 / 4);
+    } else if (!full_resolution && last_drawn_timestamp >= 0) {
+        draw_scale_frame(timestamp - last_drawn_timestamp);
+    }
+    last_drawn_timestamp = timestamp;
+    int width = static_cast<int>(std::lround(device * (full_resolution ? 1.0 : draw_scale())));
+    width = std::max(4, width - width % 4);
+    const int height = width * 3 / 4;
     if (width == picture_width && height == picture_height) return;
+    emscripten_set_canvas_element_size("#canvas", width, height);
     picture_width = width;
     picture_height = height;
     glViewport(0, 0, width, height);
@@ -340,6 +366,7 @@ static void advance_show(double timestamp)
         stage = Stage::waiting_for_first_row;
     }
     if (heard && !hear_frame(timestamp)) {
+        last_drawn_timestamp = -1;
         note_now_and_then(&held_frames, "frame held (%d so far): heard sample %.0f, %.0f made, last report %.0f ms ago",
                           held_frames + 1, frame_sample, samples_made(), report_age_ms());
         return;
@@ -351,6 +378,7 @@ static void advance_show(double timestamp)
         if (from_position > 0 ? song_position() < from_position : before_first_row()) {
             note_now_and_then(&waiting_frames, "waiting for the first row (%d frames so far): position %d",
                               waiting_frames + 1, static_cast<int>(song_position()));
+            last_drawn_timestamp = -1;
             return;
         }
         if (heard && from_position > 0 && song_position() != from_position)
@@ -359,7 +387,7 @@ static void advance_show(double timestamp)
         stage = Stage::showing;
         note_step("first frame");
     }
-    fit_picture();
+    fit_picture(timestamp);
     if (draw_live_frame(picture_width, picture_height)) ++quit_count;
     fixed_function_flush();
     if (heard) note_frame(song_position(), frame_sample);
@@ -386,6 +414,7 @@ int start_web_show(const char* from)
     SDL_Init(SDL_INIT_TIMER);  // starts SDL's clock, which the live clock reads
     forget_sdl_unload_listener();
     start_ms = emscripten_get_now();
+    full_resolution = full_resolution_asked();
     if (from) from_position = -1;  // the sound waits until the start is chosen
     if (!start_up_show_choosing(choose_page_sound_device)) {
         report_failure("the module data/zentaro.mod is missing from the page");
