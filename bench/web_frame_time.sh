@@ -17,8 +17,15 @@
 # GPU's time, which the callbacks' times leave out. Wall-clock times: run it
 # on a quiet machine.
 #
+# With --smooth it plays the whole show once each on a 1024x768 window at
+# device pixel ratio 1, at ratio 2, and at ratio 1 with ?resolution=full,
+# and prints one table: per section, the frames drawn a second (from the
+# median interval between drawn frames), the 95th percentile interval, and
+# the drawing buffer's lines (the most frequent, and the fewest).
+#
 # usage: bench/web_frame_time.sh [--screen W,H,R] [--rates "1 4 traced"]
 #                                [--only "FIRST ..."] [PAGE]
+#        bench/web_frame_time.sh --smooth [PAGE]
 #   --screen  the page's viewport (web_console.py's; default 1024,768,1): a
 #             small one shows how much of a frame is the software GPU's fill
 #   --rates   which passes to run; --only the sections starting at FIRST
@@ -28,11 +35,13 @@ set -euo pipefail
 screen=1024,768,1
 rates="1 4 traced"
 only=""
+smooth=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --screen) screen=$2; shift 2 ;;
     --rates) rates=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
+    --smooth) smooth=1; shift ;;
     *) break ;;
   esac
 done
@@ -43,7 +52,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Each frame as [position drawn, callback ms, animation-frame time, ms of it
-# inside WebGL's buffer uploads]. Chromium's WebGL hands an upload to the GPU
+# inside WebGL's buffer uploads, the drawing buffer's lines]. Chromium's WebGL hands an upload to the GPU
 # process through shared memory; when that process is a frame behind (here
 # SwiftShader rasterises on the same CPU cores), the upload waits there for
 # it, so that share is the GPU's time showing on the main thread.
@@ -71,7 +80,9 @@ wrapper='(function () {
       uploadMs = 0;
       const started = performance.now();
       callback(time);
-      window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time, uploadMs]);
+      const canvas = document.getElementById("canvas");
+      window.periodicaFrames.push([window.periodicaDrawn, performance.now() - started, time, uploadMs,
+                                   canvas ? canvas.height : 0]);
       performance.mark("periodica-frame " + window.periodicaDrawn);
       performance.clearMarks();
     });
@@ -127,6 +138,45 @@ while read -r first seconds; do
   sections+="$first $last $first $seconds"$'\n'
 done <<<"$measured"
 
+# --smooth: the whole show in each setup, one table.
+if [ -n "$smooth" ]; then
+  all_sections=$(sed -n -E 's/^ *\{([0-9]+), ([0-9]+), ".*/\1 \2/p' "$here/../app/sections.h")
+  for setup in "1 autoplay" "2 autoplay" "1 autoplay&resolution=full"; do
+    read -r ratio query <<<"$setup"
+    out="$work/smooth.${query#autoplay}.$ratio.json"
+    echo "the whole show at ratio $ratio, ?$query" >&2
+    python3 "$here/../tests/web_console.py" --autoplay --screen "1024,768,$ratio" --before "$wrapper" /usr/bin/chromium \
+      "file://$page?$query" 160 "$work/shot.png" "159>$out=JSON.stringify(window.periodicaFrames)" >"$work/console.txt" || {
+      echo "web_frame_time.sh: the page did not run:" >&2
+      cat "$work/console.txt" >&2
+      exit 1
+    }
+  done
+  python3 - "$work" "$all_sections" <<'PYTHON'
+import collections, json, math, os, sys
+sections = [tuple(int(n) for n in line.split()) for line in sys.argv[2].splitlines()]
+setups = [('ratio 1', 'smooth..1.json'), ('ratio 2', 'smooth..2.json'), ('resolution=full', 'smooth.&resolution=full.1.json')]
+
+def rank(values, share):
+    values = sorted(values)
+    return values[max(0, math.ceil(share * len(values)) - 1)] if values else float('nan')
+
+print('%-10s | %s' % ('positions', ' | '.join('%-30s' % name for name, _ in setups)))
+print('%-10s | %s' % ('', ' | '.join('%-30s' % 'frames/s  p95 ms  lines (fewest)' for _ in setups)))
+for first, last in sections:
+    cells = []
+    for _, name in setups:
+        frames = [f for f in json.load(open(os.path.join(sys.argv[1], name))) if f[0] >= 0]
+        intervals = [b[2] - a[2] for a, b in zip(frames, frames[1:]) if first <= a[0] <= last and first <= b[0] <= last]
+        lines = [f[4] for f in frames if first <= f[0] <= last]
+        common = collections.Counter(lines).most_common(1)[0][0] if lines else 0
+        cells.append('%8.1f  %6.1f  %4d (%4d)%s' % (1000 / rank(intervals, 0.5) if intervals else float('nan'),
+                                                   rank(intervals, 0.95), common, min(lines) if lines else 0, ' ' * 5))
+    print('%-10s | %s' % ('%d-%d' % (first, last), ' | '.join(cells)))
+PYTHON
+  exit 0
+fi
+
 run=0
 # "traced": a third pass at 1x with a trace, kept apart from the first two,
 # whose figures the trace's own cost would raise.
@@ -166,7 +216,7 @@ times, own_times, upload_times, intervals = {}, {}, {}, {}
 for path in glob.glob(os.path.join(sys.argv[1], '*.json')):
     rate = os.path.basename(path).split('.')[0]
     frames = json.load(open(path))
-    for position, ms, _, upload_ms in frames:
+    for position, ms, _, upload_ms, _ in frames:
         for first, last in sections:
             if first <= position <= last:
                 times.setdefault((rate, first), []).append(ms)

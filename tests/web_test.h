@@ -59,3 +59,21 @@ inline std::vector<std::string> lines_after(const std::string& out, const std::s
         if (line.rfind(prefix, 0) == 0) found.push_back(line.substr(prefix.size()));
     return found;
 }
+
+// The console's position lines: the position and the drawing buffer's size
+// the frame was drawn at.
+struct PositionLine {
+    int position, width, height;
+};
+inline std::vector<PositionLine> position_lines(const std::string& out)
+{
+    std::vector<PositionLine> found;
+    for (const std::string& line : lines_after(out, "log: periodica: position ")) {
+        PositionLine p{};
+        const size_t drawn = line.find("drawn at ");
+        if (std::sscanf(line.c_str(), "%d", &p.position) == 1 && drawn != std::string::npos &&
+            std::sscanf(line.c_str() + drawn, "drawn at %dx%d", &p.width, &p.height) == 2)
+            found.push_back(p);
+    }
+    return found;
+}
