@@ -39,8 +39,8 @@ static constexpr double kThreeDownMeanMs = 60;
 // A step up is tried after this long with no window over kCalmShare late;
 // one that then brings a window over kCalmShare late is taken back, and
 // tried again only after twice the wait, up to kLongestWaitMs.
-static constexpr double kCalmShare = 0.05;
-static constexpr double kFirstWaitMs = 2000;
+static constexpr double kCalmShare = 0.1;
+static constexpr double kFirstWaitMs = 3000;
 static constexpr double kLongestWaitMs = 48000;
 
 static int step = 0;
