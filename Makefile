@@ -24,12 +24,13 @@ build: deps
 run: build
 	@scripts/run-demo $(BUILD_DIR)
 
-# The page embeds the data/ the desktop build generates, and a still of the
-# show it captures.
+# The page embeds the data/ the desktop build generates, and the stills of
+# the show it captures with the chapter list.
 web: web-deps build
 	@cmake --build $(BUILD_DIR) --target page_face -- --no-print-directory
 	@$(WEB_ENV) emcmake cmake -S web -B $(WEB_DIR) -DPERIODICA_DATA_DIR=$(abspath $(BUILD_DIR))/data \
-	  -DPERIODICA_FACE=$(abspath $(BUILD_DIR))/page/face.jpg >/dev/null
+	  -DPERIODICA_FACE=$(abspath $(BUILD_DIR))/page/face.jpg \
+	  -DPERIODICA_CHAPTERS=$(abspath $(BUILD_DIR))/page/chapters.json >/dev/null
 	@$(WEB_ENV) cmake --build $(WEB_DIR) -j$(JOBS) -- --no-print-directory
 
 test: web

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -121,8 +122,8 @@ static bool check_publish(const CaptureOptions& options, const GivenOptions& giv
         return !given.publishing;
     }
     if (given.out || given.picture || options.mp4 || options.profile || !options.frames_at.empty()) {
-        *error = "--publish DIR can't be combined with --out, --width, --height, --mp4, --profile or --frames-at "
-                 "(--size sets its picture)";
+        *error = "--publish DIR can't be combined with --out, --width, --height, --mp4, --profile, --frames-at or "
+                 "--chapters (--size sets its picture)";
         return false;
     }
     return true;
@@ -133,7 +134,7 @@ static bool check_combination(const CaptureOptions& options, const GivenOptions&
     if (!check_publish(options, given, error)) return false;
     const bool bounded = given.bounded;
     if (!options.frames_at.empty() && (bounded || options.mp4 || options.profile)) {
-        *error = "--frames-at can't be combined with --from, --to, --mp4 or --profile";
+        *error = "--frames-at and --chapters can't be combined with --from, --to, --mp4 or --profile";
         return false;
     }
     if (options.profile && options.mp4) {
@@ -167,6 +168,8 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             options->es = true;
         } else if (std::strcmp(argument, "--profile") == 0) {
             options->profile = true;
+        } else if (std::strcmp(argument, "--chapters") == 0) {
+            options->chapters = true;
         } else if (option_value(argc, argv, &i, "--out", &value)) {
             if (!check_directory("--out", value, &options->out_dir, error)) return false;
             given.out = true;
@@ -202,7 +205,21 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             return false;
         }
     }
+    // The stills are single frames like any other, so --frames-at's rules
+    // hold for them.
+    if (options->chapters)
+        for (const ShowSection& section : kSections) options->frames_at.push_back({section.first, section.still});
     return check_combination(*options, given, error);
+}
+
+std::string frame_target_name(const FrameTarget& target)
+{
+    char name[48];
+    if (target.seconds > 0)
+        std::snprintf(name, sizeof name, "at_%04d+%gs.png", target.position, target.seconds);
+    else
+        std::snprintf(name, sizeof name, "at_%04d.png", target.position);
+    return name;
 }
 
 const char* capture_usage()
@@ -210,7 +227,8 @@ const char* capture_usage()
     return
         "usage: periodica-capture [--es] --out DIR [--fps 60] [--from POS] [--to POS]\n"
         "                         [--width 1024 --height 768] [--data DIR] [--mp4]\n"
-        "       periodica-capture --out DIR --frames-at POS[@SECONDS],... [--width W --height H]\n"
+        "       periodica-capture --out DIR [--frames-at POS[@SECONDS],...] [--chapters]\n"
+        "                         [--width W --height H]\n"
         "       periodica-capture --profile [--from POS] [--to POS] [--width W --height H]\n"
         "       periodica-capture --publish DIR [--size 1920x1080] [--supersample 2] [--from POS]\n"
         "                         [--to POS] [--fps 60] [--data DIR]\n"
@@ -244,6 +262,12 @@ const char* capture_usage()
         "                   or with a row above 63 is refused before anything is drawn;\n"
         "                   one the song never plays is reported at the end. Either way\n"
         "                   the exit status is non-zero.\n"
+        "  --chapters       also writes DIR/chapters.json, the web page's chapter list:\n"
+        "                   for each section of the show, in order, its name, first\n"
+        "                   position, the milliseconds from the show's first frame to\n"
+        "                   the section's (as the published video's chapters) and its\n"
+        "                   still: a single frame at the moment app/sections.h gives,\n"
+        "                   named as --frames-at names it. Goes with --frames-at's rules.\n"
         "  --mp4            instead of PNG frames, pipes the frames into ffmpeg (H.264\n"
         "                   by x264 on 4 threads whatever the machine has, yuv420p) and\n"
         "                   muxes DIR/sound.wav into DIR/capture.mp4; needs Debian's\n"

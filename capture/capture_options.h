@@ -15,7 +15,8 @@ struct CaptureOptions {
     int32_t to = kLastShowPosition;
     int width = 1024;        // 16..8192
     int height = 768;        // 16..8192
-    std::vector<FrameTarget> frames_at;  // --frames-at
+    std::vector<FrameTarget> frames_at;  // --frames-at, then --chapters' stills
+    bool chapters = false;      // out_dir/chapters.json and a still per section
     bool mp4 = false;
     bool profile = false;
     bool es = false;            // draw through the fixed-function layer on OpenGL ES
@@ -32,3 +33,6 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
 // "POS[@SECONDS],..." into targets; false with a reason in error.
 bool parse_frame_targets(const char* text, std::vector<FrameTarget>* targets, std::string* error);
 const char* capture_usage();
+// The file a single frame is written to in the output directory:
+// at_POS.png, or at_POS+SECONDSs.png after some seconds.
+std::string frame_target_name(const FrameTarget& target);

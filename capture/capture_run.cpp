@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "capture/capture_ffmpeg.h"
+#include "app/sections.h"
 #include "capture/capture_png.h"
 #include "capture/capture_profile.h"
 #include "capture/capture_progress.h"
+#include "capture/page_chapters.h"
+#include "capture/publish_media.h"
 #include "headless/wav_file.h"
 #include "offline/offline_audio.h"
 #include "offline/offline_frame.h"
@@ -27,6 +30,7 @@ struct CaptureOutputs {
     size_t targets_left = 0;
     std::string stop_reason;
     Profile profile;
+    std::vector<int32_t> positions;  // --chapters: each frame's, from the show's first
 };
 
 static void read_frame(const CaptureOptions& options, CaptureOutputs* out)
@@ -44,12 +48,7 @@ static std::string frame_path(const CaptureOptions& options, int64_t index)
 
 static std::string target_path(const CaptureOptions& options, const FrameTarget& target)
 {
-    char name[64];
-    if (target.seconds > 0)
-        std::snprintf(name, sizeof name, "/at_%04d+%gs.png", target.position, target.seconds);
-    else
-        std::snprintf(name, sizeof name, "/at_%04d.png", target.position);
-    return options.out_dir + name;
+    return options.out_dir + "/" + frame_target_name(target);
 }
 
 // One frame of the span: the picture, then the sound it covers.
@@ -82,13 +81,23 @@ static bool write_span_frame(const CaptureOptions& options, int64_t frame, int32
 }
 
 // Writes every requested single frame that is due at this frame's sample.
-static bool write_due_targets(const CaptureOptions& options, int64_t sample, CaptureSummary* summary,
-                              CaptureOutputs* out)
+// A section's still (the last kSectionCount targets with --chapters) must
+// show that section: one timed past its end would show the next.
+static bool write_due_targets(const CaptureOptions& options, int64_t sample, int32_t position,
+                              CaptureSummary* summary, CaptureOutputs* out)
 {
     bool read = false;
+    const size_t first_still = options.chapters ? options.frames_at.size() - kSectionCount : options.frames_at.size();
     for (size_t i = 0; i < options.frames_at.size(); ++i) {
         const FrameTarget& target = options.frames_at[i];
         if (out->target_done[i] || !frame_due(target.position, target.seconds, sample)) continue;
+        if (i >= first_still && section_of(position) != static_cast<int>(i - first_still)) {
+            char text[160];
+            std::snprintf(text, sizeof text, "the still of \"%s\", %g s in, is at position %d, in another section",
+                          kSections[i - first_still].name, target.seconds, position);
+            out->stop_reason = text;
+            return false;
+        }
         if (!read) read_frame(options, out);
         read = true;
         std::string error;
@@ -160,6 +169,19 @@ static int close_outputs(const CaptureOptions& options, CaptureSummary* summary,
                      out->stop_reason.c_str());
         status = 1;
     }
+    if (options.chapters && status == 0) {
+        const std::string list = page_chapters_json(publish_chapters(out->positions, options.fps));
+        const std::string path = options.out_dir + "/chapters.json";
+        FILE* file = list.empty() ? nullptr : std::fopen(path.c_str(), "w");
+        bool written = file && std::fputs(list.c_str(), file) >= 0;
+        if (file) written = std::fclose(file) == 0 && written;
+        if (!written) {
+            std::fprintf(stderr, "periodica-capture: %s\n",
+                         list.empty() ? "the run met fewer sections than the show has; no chapters.json"
+                                      : ("writing " + path + " failed").c_str());
+            status = 1;
+        }
+    }
     if (options.profile) summary->over_budget_ranges = print_profile(&out->profile, options.width, options.height, stdout);
     return status;
 }
@@ -205,9 +227,11 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
             if (!write_span_frame(options, frame, position, sink, summary, &out)) break;
             summary->last_position = position;
         }
+        if (options.chapters) out.positions.push_back(position);
         if (!options.frames_at.empty()) {
-            if (!write_due_targets(options, sample, summary, &out)) break;
-            if (out.targets_left == 0) break;
+            if (!write_due_targets(options, sample, position, summary, &out)) break;
+            // The chapters' times need the last section's start too.
+            if (out.targets_left == 0 && (!options.chapters || section_of(position) == kSectionCount - 1)) break;
         }
         progress_show(progress_of(options, position), position, frame - show.first_frame);
         // As live: the frame that first passes the end is still drawn and kept.

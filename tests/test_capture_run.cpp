@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sections.h"
 #include "app/startup.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
@@ -136,6 +137,44 @@ TEST(CaptureRun, SpanHasItsLengthTheDemosSoundTheSingleFramesAndItsProfile)
     EXPECT_EQ(std::atoll(profile.out.c_str() + row + 6), frames) << profile.out;
     EXPECT_NE(profile.out.find("400-599           0"), std::string::npos) << profile.out;
     EXPECT_EQ(count_frames(dir), 0);
+    std::filesystem::remove_all(dir);
+}
+
+// --chapters runs on to the last section and lists every section in order,
+// each start later than the last on the frame grid, each with its still
+// written under the name the list gives: the frame --frames-at gives for
+// that moment.
+TEST(CaptureRun, ChaptersListEverySectionWithItsStartAndStill)
+{
+    const std::string dir = scratch_dir("capture_chapters");
+    const CommandResult result = run(dir, "--out '" + dir + "/page' --chapters" + small(30));
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string list = read_text(dir + "/page/chapters.json");
+    size_t at = 0;
+    long last_ms = -1;
+    for (int i = 0; i < kSectionCount; ++i) {
+        SCOPED_TRACE(kSections[i].name);
+        const size_t entry = list.find("{\"name\": \"" + std::string(kSections[i].name) + "\", \"first\": " +
+                                       std::to_string(kSections[i].first) + ", \"start_ms\": ", at);
+        ASSERT_NE(entry, std::string::npos) << list;
+        long ms = -1;
+        char still[64] = "";
+        ASSERT_EQ(std::sscanf(list.c_str() + list.find("start_ms", entry), "start_ms\": %ld, \"still\": \"%63[^\"]",
+                              &ms, still), 2) << list;
+        EXPECT_TRUE(i == 0 ? ms == 0 : ms > last_ms) << ms << " after " << last_ms;
+        const long frame = (ms * 30 + 999) / 1000;  // the first frame starting at or after ms
+        EXPECT_EQ(frame * 1000 / 30, ms) << "not the start of a frame at 30 fps";
+        EXPECT_TRUE(file_exists(dir + "/page/" + still)) << still;
+        last_ms = ms;
+        at = entry + 1;
+    }
+    const std::string moment = std::to_string(kSections[kSectionTube].first) + "@" +
+                               std::to_string(kSections[kSectionTube].still);
+    ASSERT_EQ(run(dir, "--out '" + dir + "/single' --frames-at " + moment + small(30)).status, 0);
+    const std::filesystem::directory_iterator single(dir + "/single");
+    ASSERT_NE(single, std::filesystem::directory_iterator());
+    EXPECT_EQ(read_file(single->path().string()),
+              read_file(dir + "/page/" + single->path().filename().string()));
     std::filesystem::remove_all(dir);
 }
 

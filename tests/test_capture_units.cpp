@@ -10,6 +10,7 @@
 #include "capture/capture_options.h"
 #include "capture/capture_png.h"
 #include "capture/capture_profile.h"
+#include "capture/page_chapters.h"
 #include "headless/wav_file.h"
 #include "tests/picture_compare.h"
 #include "tests/test_files.h"
@@ -62,6 +63,8 @@ TEST(CaptureOptions, RefusesBadValuesAndCombinationsSayingWhy)
         {{"--publish", "o", "--mp4"}, "combined"},
         {{"--publish", "o", "--width", "64"}, "combined"},
         {{"--out", "o", "--size", "320x240"}, "go with --publish"},
+        {{"--out", "o", "--chapters", "--from", "700"}, "--chapters can't be combined"},
+        {{"--publish", "o", "--chapters"}, "--chapters"},
     };
     for (const auto& refusal : refusals) {
         CaptureOptions options;
@@ -89,6 +92,44 @@ TEST(CaptureOptions, FrameTargets)
         EXPECT_FALSE(parse_frame_targets(bad, &ignored, &error)) << bad;
         EXPECT_NE(error.find(reason), std::string::npos) << bad << ": " << error;
     }
+}
+
+// --chapters adds one single frame per section, at the moment the section
+// table gives, after those asked for; chapters.json names each section's
+// frame as it is written, with the section's start.
+TEST(CaptureOptions, ChaptersAddEachSectionsStillAndListThemInOrder)
+{
+    CaptureOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--out", "d", "--frames-at", "1550@1", "--chapters"}, &o, &error)) << error;
+    EXPECT_TRUE(o.chapters);
+    ASSERT_EQ(o.frames_at.size(), static_cast<size_t>(1 + kSectionCount));
+    EXPECT_EQ(frame_target_name(o.frames_at[0]), "at_1550+1s.png");
+    for (int i = 0; i < kSectionCount; ++i) {
+        EXPECT_EQ(o.frames_at[1 + i].position, kSections[i].first);
+        EXPECT_EQ(o.frames_at[1 + i].seconds, kSections[i].still);
+    }
+    EXPECT_EQ(frame_target_name({700, 0}), "at_0700.png");
+    EXPECT_EQ(frame_target_name({1861, 0.25}), "at_1861+0.25s.png");
+
+    std::vector<int32_t> positions(3 * kSectionCount);
+    for (size_t frame = 0; frame < positions.size(); ++frame) positions[frame] = kSections[frame / 3].first;
+    const std::string list = page_chapters_json(publish_chapters(positions, 30));
+    size_t at = 0;
+    for (int i = 0; i < kSectionCount; ++i) {
+        const std::string entry = "{\"name\": \"" + std::string(kSections[i].name) + "\", \"first\": " +
+                                  std::to_string(kSections[i].first) + ", \"start_ms\": " + std::to_string(i * 100) +
+                                  ", \"still\": \"" + frame_target_name({kSections[i].first, kSections[i].still}) +
+                                  "\"}";
+        const size_t found = list.find(entry, at);
+        ASSERT_NE(found, std::string::npos) << entry << " missing after byte " << at << " of\n" << list;
+        at = found + entry.size();
+    }
+    EXPECT_EQ(list.front(), '[');
+    EXPECT_EQ(list.substr(list.size() - 2), "]\n");
+    // A run that met fewer sections has no list to give.
+    positions.resize(positions.size() - 3);
+    EXPECT_EQ(page_chapters_json(publish_chapters(positions, 30)), "");
 }
 
 TEST(CaptureProfile, RangesAndPercentiles)

@@ -1,5 +1,6 @@
 // The page on phones and every screen, in headless Chromium with device
-// emulation: the start screen fits, touch starts and ends the show, the
+// emulation: the start screen fits, touch starts and ends the show (a first
+// tap after the Full screen button has gone only brings it back), the
 // screen is kept awake, the drawing buffer follows the device's pixels, a
 // 2x frame matches the capture at 2048x1536, and Play after any end starts
 // a show again.
@@ -67,14 +68,19 @@ static const char kWakeLockStandIn[] =
     " if (!this.released) console.log(\"wake lock: release\"); this.released = true; return Promise.resolve(); } };"
     " locks.push(lock); return Promise.resolve(lock); } } }); })()'";
 
-TEST(WebScreens, OnAPhoneATapPlaysATapEndsAndTheScreenStaysAwakeMeanwhile)
+TEST(WebScreens, OnAPhoneATapPlaysTwoTapsEndAndTheScreenStaysAwakeMeanwhile)
 {
     ASSERT_TRUE(file_exists(WEB_PAGE)) << WEB_PAGE << " is missing (make web writes it)";
     const std::string dir = scratch_dir("web_phone");
     // Portrait at 3x: the canvas is 390 CSS pixels wide, 1170 device pixels.
+    // Untouched since Play, the Full screen button has gone by 20 s: the
+    // first tap brings it back, the second ends the show.
+    const std::string button = "getComputedStyle(document.getElementById(\"fullscreen\")).opacity";
     const CommandResult run = browse(
-        dir, std::string("--phone --screen 390,844,3 --before ") + kWakeLockStandIn, "", 22,
-        "2=@tap:#play 9=@hide 12=@show 20=@tap:#stage");
+        dir, std::string("--phone --screen 390,844,3 --before ") + kWakeLockStandIn, "", 24,
+        std::string("2=@tap:#play 9=@hide 12=@show '19.5=console.log(\"button before: \" + ") + button + ")' "
+            "20=@tap:#stage '20.8=console.log(\"button after: \" + " + button + ")' " + page_state_action(20.9) +
+            " 21.2=@tap:#stage");
     ASSERT_EQ(run.status, 0) << run.err;
     expect_no_errors(run.out);
     const std::vector<std::string> log = lines_after(run.out, "log: ");
@@ -86,7 +92,12 @@ TEST(WebScreens, OnAPhoneATapPlaysATapEndsAndTheScreenStaysAwakeMeanwhile)
     const size_t shown = index_of("periodica: position ");
     ASSERT_LT(shown, log.size()) << "the tap on Play started no show\n" << run.out;
     const size_t back = index_of("periodica: start screen", shown);
-    EXPECT_LT(back, log.size()) << "the tap on the picture did not end the show\n" << run.out;
+    EXPECT_LT(back, log.size()) << "the second tap on the picture did not end the show\n" << run.out;
+    const size_t woken = index_of("page state: ", shown);
+    ASSERT_LT(woken, log.size()) << run.out;
+    EXPECT_LT(woken, back) << "the tap that found the button gone ended the show\n" << run.out;
+    EXPECT_NE(log[woken].find("\"canvas\":true"), std::string::npos) << log[woken];
+    EXPECT_EQ(lines_after(run.out, "log: button "), (std::vector<std::string>{"before: 0", "after: 0.45"})) << run.out;
     // Taken at the start, again when the page came back, let go at the end.
     std::vector<std::string> wake;
     for (const std::string& line : log)
@@ -167,19 +178,8 @@ TEST(WebScreens, EveryPlayAfterAnEndStartsAShowHoweverTheLastOneEnded)
     EXPECT_NE(message.find("WebGL context was lost"), std::string::npos) << message;
     // The start screen at the page's opening and after each show; between
     // each two, one show's first position line.
-    std::vector<int> first_positions;
-    int screens = 0;
-    for (const std::string& line : lines_after(run.out, "log: ")) {
-        int position = 0;
-        if (line == "periodica: start screen") {
-            ++screens;
-            first_positions.push_back(-1);
-        } else if (std::sscanf(line.c_str(), "periodica: position %d at", &position) == 1 && !first_positions.empty() &&
-                   first_positions.back() == -1) {
-            first_positions.back() = position;
-        }
-    }
-    EXPECT_EQ(screens, 4) << run.out;
+    const std::vector<int> first_positions = first_positions_after_start_screens(run.out);
+    EXPECT_EQ(first_positions.size(), 4u) << run.out;
     ASSERT_GE(first_positions.size(), 3u) << run.out;
     for (size_t show = 0; show < 3; ++show)
         EXPECT_EQ(first_positions[show], 1800) << "show " << show + 1 << " printed no first position line\n" << run.out;

@@ -32,17 +32,22 @@ if(PERIODICA_WEB_PAGE)
   target_link_libraries(test_web_resolution PRIVATE GTest::gtest_main)
   target_compile_definitions(test_web_resolution PRIVATE
     WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}" WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py")
+  add_executable(test_web_chapters test_web_chapters.cpp)
+  target_link_libraries(test_web_chapters PRIVATE GTest::gtest_main)
+  target_compile_definitions(test_web_chapters PRIVATE
+    WEB_PAGE="${PERIODICA_WEB_PAGE}" CHROMIUM="${CHROMIUM}" WEB_CONSOLE="${CMAKE_CURRENT_SOURCE_DIR}/web_console.py")
   # Named as whole-program runs: the real page in real browsers.
   add_test(NAME whole_program_web_frames COMMAND test_web_page --gtest_filter=WebPage.SingleFrames*)
   add_test(NAME whole_program_web_realtime COMMAND test_web_page --gtest_filter=WebPage.TheShowRuns*)
   add_test(NAME whole_program_web_sound COMMAND test_web_sound)
   add_test(NAME whole_program_web_screens COMMAND test_web_screens)
+  add_test(NAME whole_program_web_chapters COMMAND test_web_chapters)
   # Its frames are made late on purpose, so a busy machine doesn't change it.
   add_test(NAME whole_program_web_resolution COMMAND test_web_resolution)
   set_tests_properties(whole_program_web_frames whole_program_web_realtime whole_program_web_sound
-    whole_program_web_screens whole_program_web_resolution PROPERTIES TIMEOUT 1500)
+    whole_program_web_screens whole_program_web_chapters whole_program_web_resolution PROPERTIES TIMEOUT 1500)
   # Alone, so the pace and the sync they check are the page's, not those of
-  # a machine busy with other tests.
+  # a machine busy with other tests; the chapters' idle time is real time.
   set_tests_properties(whole_program_web_realtime whole_program_web_sound whole_program_web_screens
-    PROPERTIES RUN_SERIAL TRUE)
+    whole_program_web_chapters PROPERTIES RUN_SERIAL TRUE)
 endif()

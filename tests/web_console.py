@@ -12,6 +12,8 @@ Each action happens AT seconds after the page was opened:
   AT=@hide         puts another tab in front of the page
   AT=@show         brings the page to the front again
   AT=@tap:SELECTOR touches the middle of the page's element SELECTOR
+  AT=@click:SELECTOR clicks the mouse's left button there
+  AT=@move:X,Y     moves the mouse to X,Y (CSS pixels of the viewport)
 Options:
   --autoplay       lets the page start sound without a gesture
   --screen W,H,R   a viewport of W x H CSS pixels at device pixel ratio R
@@ -129,6 +131,15 @@ def parse_action(text):
     return float(at), file or None, script
 
 
+def middle_of(browser, session, selector):
+    """The viewport's x, y at the middle of the page's element selector."""
+    where = browser.call('Runtime.evaluate', {
+        'expression': 'JSON.stringify((r => [r.left + r.width / 2, r.top + r.height / 2])'
+                      '(document.querySelector(%s).getBoundingClientRect()))' % json.dumps(selector),
+        'returnByValue': True}, session)
+    return json.loads(where['result']['value'])
+
+
 def act(browser, session, target, file, script):
     if script == '@hide':
         other = browser.call('Target.createTarget', {'url': 'about:blank'})['targetId']
@@ -136,14 +147,18 @@ def act(browser, session, target, file, script):
     elif script == '@show':
         browser.call('Target.activateTarget', {'targetId': target})
     elif script.startswith('@tap:'):
-        where = browser.call('Runtime.evaluate', {
-            'expression': 'JSON.stringify((r => [r.left + r.width / 2, r.top + r.height / 2])'
-                          '(document.querySelector(%s).getBoundingClientRect()))' % json.dumps(script[5:]),
-            'returnByValue': True}, session)
-        x, y = json.loads(where['result']['value'])
+        x, y = middle_of(browser, session, script[5:])
         point = [{'x': x, 'y': y}]
         browser.call('Input.dispatchTouchEvent', {'type': 'touchStart', 'touchPoints': point}, session)
         browser.call('Input.dispatchTouchEvent', {'type': 'touchEnd', 'touchPoints': []}, session)
+    elif script.startswith('@click:'):
+        x, y = middle_of(browser, session, script[7:])
+        for kind in ('mousePressed', 'mouseReleased'):
+            browser.call('Input.dispatchMouseEvent',
+                         {'type': kind, 'x': x, 'y': y, 'button': 'left', 'clickCount': 1}, session)
+    elif script.startswith('@move:'):
+        x, y = (float(value) for value in script[6:].split(','))
+        browser.call('Input.dispatchMouseEvent', {'type': 'mouseMoved', 'x': x, 'y': y}, session)
     else:
         reply = browser.call('Runtime.evaluate', {'expression': script, 'userGesture': True,
                                                   'awaitPromise': file is not None, 'returnByValue': True},

@@ -50,6 +50,24 @@ inline int chromium_screenshot(const std::string& query, const std::string& shot
         900);
 }
 
+// What followed each "periodica: start screen" line of the console: the
+// position of the next show's first position line, or -1 when no show
+// started before the next start screen (or the end).
+inline std::vector<int> first_positions_after_start_screens(const std::string& out)
+{
+    std::vector<int> found;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        int position = 0;
+        if (line == "log: periodica: start screen")
+            found.push_back(-1);
+        else if (std::sscanf(line.c_str(), "log: periodica: position %d at", &position) == 1 && !found.empty() &&
+                 found.back() == -1)
+            found.back() = position;
+    }
+    return found;
+}
+
 // Lines of the console that start with prefix, without it.
 inline std::vector<std::string> lines_after(const std::string& out, const std::string& prefix)
 {

@@ -6,6 +6,8 @@
 #   <!-- page -->          the page's own script (PAGE_SCRIPT)
 #   <!-- face -->          the start screen's still (FACE, a JPEG) as
 #                          hexadecimal text
+#   <!-- chapters -->      the start screen's chapter list (CHAPTERS, JSON
+#                          with each still as hexadecimal text)
 # Fails when a marker is missing or a script holds text that would end or
 # confuse the <script> element it goes into.
 function(script_text path out)
@@ -33,6 +35,7 @@ script_text("${SCRIPT}" program)
 script_text("${SOUND_SCRIPT}" sound)
 script_text("${WORKLET}" worklet)
 script_text("${PAGE_SCRIPT}" page_script)
+script_text("${CHAPTERS}" chapters)
 file(READ "${AUDIO_MODULE}" audio_module HEX)
 file(READ "${FACE}" face HEX)
 put_in("<!-- program -->" "<script>\n${program}</script>")
@@ -41,7 +44,12 @@ put_in("<!-- sound worklet -->" "<script type=\"text/plain\" id=\"sound-worklet\
 <script type=\"text/plain\" id=\"audio-module\">${audio_module}</script>")
 put_in("<!-- page -->" "<script>\n${page_script}</script>")
 put_in("<!-- face -->" "${face}")
+put_in("<!-- chapters -->" "${chapters}")
 file(WRITE "${OUT}" "${page}")
 file(SIZE "${OUT}" size)
 math(EXPR kilobytes "${size} / 1024")
-message(STATUS "periodica.html: ${kilobytes} KiB")
+message(STATUS "periodica.html: ${kilobytes} KiB (${size} bytes)")
+# A page to open over a phone's connection: 1.6 MB at most.
+if(size GREATER_EQUAL 1600000)
+  message(FATAL_ERROR "make_page: periodica.html is ${size} bytes, over the page's 1600000")
+endif()

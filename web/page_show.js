@@ -1,9 +1,10 @@
 // The page around the program: the start screen, each run of the show on a
 // fresh canvas whose drawing buffer matches the screen's pixels (or fewer,
 // where the GPU can't keep up; ?resolution=full holds them all), the screen
-// kept awake while the show plays, full screen, and the page's modes:
-// ?autoplay, ?from=POS (the show starts at song position POS, order * 100
-// + row), and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
+// kept awake while the show plays, full screen and the pointer out of the
+// way meanwhile, the chapters, and the page's modes: ?autoplay, ?from=POS
+// (the show starts at song position POS, order * 100 + row; #from=POS
+// too), and ?frame=POS@SECONDS[&scale=N] (one frame, drawn at N times
 // 1024x768, for comparing with the capture).
 'use strict';
 (function () {
@@ -14,8 +15,12 @@
   const message = document.getElementById('message');
   const hint = document.getElementById('hint');
   const fullscreen = document.getElementById('fullscreen');
+  const chapterList = document.getElementById('chapters');
   const frame = query.get('frame');
-  const from = query.get('from');
+  // Where Play starts: a link's ?from= (#from= where the address's query
+  // could not be changed), then the chapter last chosen.
+  let from = query.get('from');
+  if (from === null) from = new URLSearchParams(location.hash.slice(1)).get('from');
   const frameScale = Math.min(4, Math.max(1, Math.floor(Number(query.get('scale')) || 1)));
   const soundOptions = periodicaSoundOptions(query);
   // The largest drawing buffer: 2048x1536 is twice the demo's own picture,
@@ -27,6 +32,16 @@
   // The live show on the stage: its program once it runs, its sound, and
   // whether a click or tap asked it to end (perhaps before its program ran).
   let live = null;
+  // While the show plays, the Full screen button and the pointer go after
+  // kIdleMs without the pointer moving. Touches are followed by mouse
+  // events the browser makes of them, within kTouchEchoMs: those are not
+  // the mouse.
+  const kIdleMs = 2000;
+  const kTouchEchoMs = 800;
+  let idleTimer = 0;
+  let lastTouch = -Infinity;
+  let touchWoke = false;  // the touch going on found the button gone
+  let pointerAt = '';
 
   function webglOffered() {
     try {
@@ -74,9 +89,22 @@
     if (loser) loser.loseContext();
   }
 
+  function idle() {
+    return document.body.classList.contains('idle');
+  }
+
+  // The button and pointer back, and going again after kIdleMs if nothing
+  // moves meanwhile.
+  function wake() {
+    document.body.classList.remove('idle');
+    clearTimeout(idleTimer);
+    if (live) idleTimer = setTimeout(function () { if (live) document.body.classList.add('idle'); }, kIdleMs);
+  }
+
   function showStartScreen(text) {
     letSleep();
     live = null;
+    wake();
     releaseCanvas();
     stage.hidden = true;
     stage.replaceChildren();
@@ -102,7 +130,10 @@
     }
     periodicaStep('program asked for' + (args.length ? ' with ' + args.join(' ') : ''));
     const show = {program: null, sound: sound, ending: false};
-    if (frame === null) live = show;
+    if (frame === null) {
+      live = show;
+      wake();
+    }
     createPeriodica({
       canvas: canvas,
       arguments: args,
@@ -144,9 +175,90 @@
     run(from !== null ? ['--from=' + from] : [], function (text) { showStartScreen(text); }, sound);
   }
 
+  // The chapter the address names, shown picked; the address naming the
+  // chapter picked, so that copying it gives a link to it.
+  function markPicked() {
+    chapterList.querySelectorAll('.chapter').forEach(function (button) {
+      button.setAttribute('aria-pressed', String(from !== null && button.dataset.first === String(Number(from))));
+    });
+  }
+
+  function pickChapter(first) {
+    from = String(first);
+    markPicked();
+    const words = new URLSearchParams(location.search);
+    words.set('from', from);
+    try {
+      history.replaceState(null, '', '?' + words.toString() + location.hash);
+    } catch (e) {
+      location.hash = 'from=' + from;  // a browser keeping the query of a page opened from disk
+    }
+  }
+
+  function chapterTime(ms) {
+    const seconds = Math.floor(ms / 1000);
+    return Math.floor(seconds / 60) + ':' + String(seconds % 60).padStart(2, '0');
+  }
+
+  // The build's list of the show's sections: name, first position, start
+  // (ms from the show's start) and still (a JPEG as hexadecimal text). A
+  // chapter starts the show there at once, its sound opened in that click.
+  function listChapters() {
+    let chapters = [];
+    try {
+      chapters = JSON.parse(document.getElementById('chapter-list').textContent);
+    } catch (e) {
+      console.error('periodica: the chapter list is unreadable: ' + e);
+    }
+    chapters.forEach(function (chapter) {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.className = 'chapter';
+      button.dataset.first = String(chapter.first);
+      const still = document.createElement('img');
+      still.alt = '';
+      still.width = 160;
+      still.height = 120;
+      still.src = URL.createObjectURL(new Blob([periodicaHexBytes(chapter.jpeg)], {type: 'image/jpeg'}));
+      const name = document.createElement('span');
+      name.className = 'name';
+      name.textContent = chapter.name;
+      const time = document.createElement('span');
+      time.className = 'time';
+      time.textContent = chapterTime(chapter.start_ms);
+      button.append(still, name, time);
+      button.addEventListener('click', function () {
+        pickChapter(chapter.first);
+        playShow();
+      });
+      const item = document.createElement('li');
+      item.append(button);
+      chapterList.append(item);
+    });
+    if (chapters.length) chapterList.parentNode.classList.add('listed');
+    markPicked();
+  }
+
   play.addEventListener('click', playShow);
-  stage.addEventListener('mousedown', endLiveShow);
-  stage.addEventListener('touchstart', endLiveShow, {passive: true});
+  // A mouse click on the picture ends the show at once. A touch ends it
+  // only while the button shows; one that finds it gone brings it back.
+  document.addEventListener('touchstart', function () {
+    lastTouch = performance.now();
+    touchWoke = idle();
+    if (live) wake();
+  }, {capture: true, passive: true});
+  document.addEventListener('touchend', function () { lastTouch = performance.now(); }, {passive: true});
+  stage.addEventListener('touchstart', function () { if (!touchWoke) endLiveShow(); }, {passive: true});
+  stage.addEventListener('mousedown', function () {
+    if (performance.now() - lastTouch >= kTouchEchoMs) endLiveShow();
+  });
+  document.addEventListener('mousemove', function (event) {
+    // Browsers also send a move when what lies under a still pointer changes.
+    const at = event.screenX + ',' + event.screenY;
+    if (at === pointerAt) return;
+    pointerAt = at;
+    if (live && performance.now() - lastTouch >= kTouchEchoMs) wake();
+  });
   document.addEventListener('visibilitychange', keepAwake);
 
   // Full screen where the browser offers it, turned to landscape where it
@@ -164,7 +276,7 @@
 
   // The words fit the device: a tap where the primary input is touch.
   if (window.matchMedia && matchMedia('(pointer: coarse)').matches)
-    hint.textContent = 'A tap on the picture ends the show.';
+    hint.textContent = 'A tap on the picture ends the show; once its button has gone, the first tap brings it back.';
 
   // A still of the show behind the start screen's words.
   const face = document.getElementById('face').textContent.trim();
@@ -172,6 +284,8 @@
     const still = new Blob([periodicaHexBytes(face)], {type: 'image/jpeg'});
     start.style.backgroundImage = 'url(' + URL.createObjectURL(still) + ')';
   }
+
+  listChapters();
 
   if (!webglOffered()) {
     const text = 'Periodica draws with WebGL, which this browser does not offer or has turned off.';
