@@ -22,6 +22,7 @@
 # and prints one table: per section, the frames drawn a second (from the
 # median interval between drawn frames), the 95th percentile interval, and
 # the drawing buffer's lines (the most frequent, and the fewest).
+# WEB_FRAME_TIME_KEEP=DIR keeps the frames' JSON there.
 #
 # usage: bench/web_frame_time.sh [--screen W,H,R] [--rates "1 4 traced"]
 #                                [--only "FIRST ..."] [PAGE]
@@ -141,9 +142,9 @@ done <<<"$measured"
 # --smooth: the whole show in each setup, one table.
 if [ -n "$smooth" ]; then
   all_sections=$(sed -n -E 's/^ *\{([0-9]+), ([0-9]+), ".*/\1 \2/p' "$here/../app/sections.h")
-  for setup in "1 autoplay" "2 autoplay" "1 autoplay&resolution=full"; do
-    read -r ratio query <<<"$setup"
-    out="$work/smooth.${query#autoplay}.$ratio.json"
+  for setup in "ratio1 1 autoplay" "ratio2 2 autoplay" "full 1 autoplay&resolution=full"; do
+    read -r label ratio query <<<"$setup"
+    out="$work/smooth.$label.json"
     echo "the whole show at ratio $ratio, ?$query" >&2
     python3 "$here/../tests/web_console.py" --autoplay --screen "1024,768,$ratio" --before "$wrapper" /usr/bin/chromium \
       "file://$page?$query" 160 "$work/shot.png" "159>$out=JSON.stringify(window.periodicaFrames)" >"$work/console.txt" || {
@@ -152,17 +153,20 @@ if [ -n "$smooth" ]; then
       exit 1
     }
   done
+  [ -z "${WEB_FRAME_TIME_KEEP:-}" ] || cp "$work"/smooth.*.json "$WEB_FRAME_TIME_KEEP"/
   python3 - "$work" "$all_sections" <<'PYTHON'
 import collections, json, math, os, sys
 sections = [tuple(int(n) for n in line.split()) for line in sys.argv[2].splitlines()]
-setups = [('ratio 1', 'smooth..1.json'), ('ratio 2', 'smooth..2.json'), ('resolution=full', 'smooth.&resolution=full.1.json')]
+setups = [('ratio 1', 'smooth.ratio1.json'), ('ratio 2', 'smooth.ratio2.json'), ('resolution=full', 'smooth.full.json')]
 
 def rank(values, share):
     values = sorted(values)
     return values[max(0, math.ceil(share * len(values)) - 1)] if values else float('nan')
 
-print('%-10s | %s' % ('positions', ' | '.join('%-30s' % name for name, _ in setups)))
-print('%-10s | %s' % ('', ' | '.join('%-30s' % 'frames/s  p95 ms  lines (fewest)' for _ in setups)))
+# Frames a second both from the median interval (what most frames get; a
+# multiple of the display's refresh) and from the mean (frames over time).
+print('%-10s | %s' % ('positions', ' | '.join('%-35s' % name for name, _ in setups)))
+print('%-10s | %s' % ('', ' | '.join('%-35s' % 'fps median mean  p95 ms  lines (fewest)' for _ in setups)))
 for first, last in sections:
     cells = []
     for _, name in setups:
@@ -170,8 +174,10 @@ for first, last in sections:
         intervals = [b[2] - a[2] for a, b in zip(frames, frames[1:]) if first <= a[0] <= last and first <= b[0] <= last]
         lines = [f[4] for f in frames if first <= f[0] <= last]
         common = collections.Counter(lines).most_common(1)[0][0] if lines else 0
-        cells.append('%8.1f  %6.1f  %4d (%4d)%s' % (1000 / rank(intervals, 0.5) if intervals else float('nan'),
-                                                   rank(intervals, 0.95), common, min(lines) if lines else 0, ' ' * 5))
+        median = 1000 / rank(intervals, 0.5) if intervals else float('nan')
+        mean = 1000 * len(intervals) / sum(intervals) if intervals else float('nan')
+        cells.append('%10.1f %5.1f  %6.1f  %4d (%4d)' % (median, mean, rank(intervals, 0.95), common,
+                                                      min(lines) if lines else 0))
     print('%-10s | %s' % ('%d-%d' % (first, last), ' | '.join(cells)))
 PYTHON
   exit 0
