@@ -54,12 +54,17 @@
   // The canvas's full drawing buffer width: its displayed size in device
   // pixels (width a multiple of 4, the height 3/4 of it), at most
   // kLargestWidth. The show draws at this or, where the GPU can't keep up,
-  // at less (it asks each frame, so it follows a resize too).
+  // at less. It asks each frame, so the answer is kept until a resize (or
+  // a new canvas): measuring the layout every frame costs the frame loop.
+  let measuredWidth = 0;
   function deviceWidth(canvas) {
+    if (measuredWidth) return measuredWidth;
     const shown = canvas.getBoundingClientRect().width * (window.devicePixelRatio || 1);
     const width = Math.min(kLargestWidth, Math.round(shown));
-    return Math.max(4, width - width % 4);
+    measuredWidth = Math.max(4, width - width % 4);
+    return measuredWidth;
   }
+  window.addEventListener('resize', function () { measuredWidth = 0; });
 
   // The screen stays on while the show plays (where the browser offers a
   // wake lock); the browser drops the lock when the page is hidden, so it is
@@ -125,6 +130,7 @@
       canvas.width = 1024 * frameScale;
       canvas.height = 768 * frameScale;
     } else {
+      measuredWidth = 0;  // a fresh canvas, perhaps on a screen that changed meanwhile
       canvas.width = deviceWidth(canvas);
       canvas.height = canvas.width * 3 / 4;
     }

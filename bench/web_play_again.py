@@ -31,7 +31,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests'))  # web_console
 import web_console  # noqa: E402
 
 WAYS = ['click', 'tap', 'lost context', 'own end']
