@@ -135,3 +135,19 @@ TEST(PlayerEffects, WaveformChoicesFromFourOnKeepTheWavesPosition)
         EXPECT_NE(with(4), with(0)) << effect;
     }
 }
+
+// 4xy and 7xy with x or y 0 go on with the speed or depth the row before
+// set; any other value replaces it.
+TEST(PlayerEffects, AZeroSpeedOrDepthKeepsTheLastOne)
+{
+    for (const auto& [op, effect] : {std::pair{Op::Period, 0x4}, {Op::Volume, 0x7}}) {
+        const auto second_row = [&](uint8_t param) {
+            return sent_by(op, {{1, 428, uint8_t(effect), 0x5F}, {0, 0, uint8_t(effect), param}}, 18);
+        };
+        const std::vector<int64_t> same = second_row(0x5F);
+        EXPECT_EQ(second_row(0x0F), same) << effect;
+        EXPECT_EQ(second_row(0x50), same) << effect;
+        EXPECT_NE(second_row(0x1F), same) << effect;
+        EXPECT_NE(second_row(0x51), same) << effect;
+    }
+}
