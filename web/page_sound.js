@@ -14,9 +14,9 @@
 // (window.periodicaTest); 'test=worklet-fails' makes the worklet refuse to
 // start; with 'test', 'print=SECONDS' prints periodicaTest.dump() on the
 // console (each line after 'periodica-test: ', then 'periodica-test: end')
-// once the tap has passed that many seconds, for browsers that can only be
-// read by their console; 'bench=worklet' times the making of the whole show's sound, and
-// reports it on the console, before the show starts.
+// once the tap has passed that many seconds of the song, for browsers that
+// can only be read by their console; 'bench=worklet' times the making of the
+// whole show's sound, and reports it on the console, before the show starts.
 function periodicaSoundOptions(query) {
   periodicaStepsShown = query.has('steps');
   if (periodicaStepsShown && window.PerformanceObserver) {
@@ -91,11 +91,12 @@ function openPeriodicaSound(options) {
     stamp: null,           // the output timestamp the last estimate used
     nodes: [],
   };
-  const log = options.record ? (window.periodicaTest = {frames: [], taps: [], first: -1, passed: 0}) : null;
+  const log = options.record ? (window.periodicaTest = {frames: [], taps: [], first: -1}) : null;
   // Tests: what was recorded, as lines of text: "first FRAME", one "sound
   // FRAME BASE64" per stretch the tap passed (from context frame FRAME, the
   // floats' bytes, little-endian), and one "frame TIMESTAMP SHOWN POSITION
-  // HEARD CONTEXT_TIME PERFORMANCE_TIME" per frame drawn.
+  // HEARD CONTEXT_TIME PERFORMANCE_TIME" per frame drawn (the output clock's
+  // reading the estimate used, -1 -1 where none was asked).
   if (log) log.dump = function () {
     const lines = ['first ' + log.first];
     log.taps.forEach(function (tap) {
@@ -160,8 +161,10 @@ function openPeriodicaSound(options) {
           return resolve(tap);
         }
         log.taps.push(event.data);
-        log.passed += event.data.samples.length;
-        if (options.printAfter && log.passed >= options.printAfter * context.sampleRate && !log.printed) {
+        // Counted from the song's first sample: the silence the tap passes
+        // before it varies from run to run.
+        const played = log.first < 0 ? 0 : event.data.frame + event.data.samples.length - log.first;
+        if (options.printAfter && played >= options.printAfter * context.sampleRate && !log.printed) {
           log.printed = true;
           log.dump().split('\n').forEach(function (line) { if (line) console.log('periodica-test: ' + line); });
           console.log('periodica-test: end');
@@ -200,6 +203,14 @@ function openPeriodicaSound(options) {
     }).catch(function (e) { fail('the sound worklet did not start: ' + e); });
   };
 
+  // Firefox answers getOutputTimestamp and outputLatency by asking its sound
+  // server while it holds its audio graph's lock; asked while the stream
+  // starts, that has hung the tab and stopped the sound for good (the server
+  // waits for the audio thread, the audio thread for the graph). There the
+  // render clock alone places the sound, and the picture leads it by the
+  // output latency, tens of ms.
+  const outputClockAsked = !/Firefox\//.test(navigator.userAgent);
+
   // True while the context runs: a suspended one (sound refused) is heard by nobody.
   sound.running = function () { return context.state === 'running'; };
 
@@ -207,19 +218,20 @@ function openPeriodicaSound(options) {
   // time `timestamp` (ms) is shown, one frame interval later, counted from
   // the sound's first sample; negative before it. From the browser's output
   // clock, which places a context time at the speaker at a page time; where
-  // it is not offered, from the render clock less the latencies.
+  // it is not offered or not asked, from the render clock less the latencies.
   sound.heardSample = function (timestamp) {
     const delta = timestamp - sound.lastTimestamp;
     if (delta > 0 && delta < 50) sound.interval += (delta - sound.interval) * 0.1;
     sound.lastTimestamp = timestamp;
     if (sound.first === null) return -1;
     const shown = timestamp + sound.interval;
-    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    const stamp = outputClockAsked && context.getOutputTimestamp ? context.getOutputTimestamp() : null;
     let seconds;
     if (stamp && stamp.performanceTime > 0) {
       seconds = stamp.contextTime + (shown - stamp.performanceTime) / 1000;
     } else {
-      seconds = context.currentTime - (context.baseLatency || 0) - (context.outputLatency || 0) +
+      const outputLatency = outputClockAsked ? context.outputLatency || 0 : 0;
+      seconds = context.currentTime - (context.baseLatency || 0) - outputLatency +
                 (shown - performance.now()) / 1000;
     }
     sound.stamp = {timestamp: timestamp, shown: shown, stamp: stamp};
@@ -228,20 +240,21 @@ function openPeriodicaSound(options) {
 
   // Tests (?steps): the clocks, in samples from the first.
   sound.clocks = function () {
-    const stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {contextTime: -1, performanceTime: -1};
+    const stamp = outputClockAsked && context.getOutputTimestamp ? context.getOutputTimestamp()
+                                                                  : {contextTime: -1, performanceTime: -1};
     const rate = context.sampleRate;
     return 'render ' + (context.currentTime * rate - sound.first).toFixed(0) + ', output ' +
            (stamp.contextTime * rate - sound.first).toFixed(0) + ' at ' + stamp.performanceTime.toFixed(1) +
            ' (now ' + performance.now().toFixed(1) + '), made ' + sound.made + ', skipped ' + sound.skipped +
-           ', latencies ' + context.baseLatency + ' + ' + context.outputLatency;
+           ', latencies ' + context.baseLatency + ' + ' + (outputClockAsked ? context.outputLatency : '(not asked)');
   };
 
   // Tests: what the frame drew, with what its estimate used.
   sound.noteFrame = function (position, heard) {
     if (!log || !sound.stamp) return;
     const s = sound.stamp;
-    log.frames.push([s.timestamp, s.shown, position, heard, s.stamp ? s.stamp.contextTime : null,
-                     s.stamp ? s.stamp.performanceTime : null]);
+    log.frames.push([s.timestamp, s.shown, position, heard, s.stamp ? s.stamp.contextTime : -1,
+                     s.stamp ? s.stamp.performanceTime : -1]);
   };
 
   // Ends the sound at once; nothing of it outlives the show.
