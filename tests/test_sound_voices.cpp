@@ -97,3 +97,30 @@ TEST(Latch, PositionAndStepStayTheMixersUntilThePlayerChangesThem)
     latch_voice(&m, &p);
     EXPECT_EQ(motion(m), (std::vector<int64_t>{10, 0, p.step, 5}));
 }
+
+// Slot 31 and voice 31 are the last, and 32 channels the most: an index past
+// them or below 0 is ignored rather than written outside the arrays.
+TEST(VoiceOperations, IndicesPastTheLastSlotOrVoiceAreIgnored)
+{
+    init_voices(44100);
+    register_sample(31, kData, 64, 0, 63, 1);
+    register_sample(32, kData + 1, 64, 0, 63, 1);
+    register_sample(-1, kData + 1, 64, 0, 63, 1);
+    EXPECT_EQ(voices.sample_slots[31].data, kData);
+    for (int slot = 0; slot < 31; ++slot) EXPECT_EQ(voices.sample_slots[slot].data, nullptr) << slot;
+
+    select_voice(31);
+    select_voice(32);
+    select_voice(-1);
+    ASSERT_EQ(voices.current_voice, &voices.player_voices[31]);
+    set_sample(32);
+    set_sample(-1);
+    EXPECT_EQ(voices.player_voices[31].data, nullptr);
+    set_sample(31);
+    EXPECT_EQ(voices.player_voices[31].data, kData);
+
+    set_channel_count(33);
+    EXPECT_EQ(voices.channel_count, 32);
+    set_channel_count(-1);
+    EXPECT_EQ(voices.channel_count, 0);
+}
