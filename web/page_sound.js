@@ -210,6 +210,9 @@ function openPeriodicaSound(options) {
   // render clock alone places the sound, and the picture leads it by the
   // output latency, tens of ms.
   const outputClockAsked = !/Firefox\//.test(navigator.userAgent);
+  function outputStamp() {
+    return outputClockAsked && context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+  }
 
   // True while the context runs: a suspended one (sound refused) is heard by nobody.
   sound.running = function () { return context.state === 'running'; };
@@ -225,7 +228,7 @@ function openPeriodicaSound(options) {
     sound.lastTimestamp = timestamp;
     if (sound.first === null) return -1;
     const shown = timestamp + sound.interval;
-    const stamp = outputClockAsked && context.getOutputTimestamp ? context.getOutputTimestamp() : null;
+    const stamp = outputStamp();
     let seconds;
     if (stamp && stamp.performanceTime > 0) {
       seconds = stamp.contextTime + (shown - stamp.performanceTime) / 1000;
@@ -240,8 +243,7 @@ function openPeriodicaSound(options) {
 
   // Tests (?steps): the clocks, in samples from the first.
   sound.clocks = function () {
-    const stamp = outputClockAsked && context.getOutputTimestamp ? context.getOutputTimestamp()
-                                                                  : {contextTime: -1, performanceTime: -1};
+    const stamp = outputStamp() || {contextTime: -1, performanceTime: -1};
     const rate = context.sampleRate;
     return 'render ' + (context.currentTime * rate - sound.first).toFixed(0) + ', output ' +
            (stamp.contextTime * rate - sound.first).toFixed(0) + ' at ' + stamp.performanceTime.toFixed(1) +
