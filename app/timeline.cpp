@@ -18,6 +18,36 @@ const SceneEffects kDemoEffects = {
 };
 SceneEffects scene_effects = kDemoEffects;
 
+// An effect left out of a frame nobody sees.
+template <typename... Args>
+static void left_out(Args...)
+{
+}
+
+template <FrameState kState, typename... Args>
+static constexpr auto unseen(void (*effect)(Args...))
+{
+    return kState == FrameState::kept ? effect : &left_out<Args...>;
+}
+
+const SceneEffects kUnseenEffects = {
+    unseen<kPictureFlashesState>(picture_flashes),
+    unseen<kStripDropInState>(strip_drop_in),
+    unseen<kSpriteRainState>(sprite_rain),
+    unseen<kSpriteColumnState>(sprite_column),
+    unseen<kSpriteTunnelState>(sprite_tunnel),
+    unseen<kSpriteGridPulseState>(sprite_grid_pulse),
+    unseen<kDrawRingsState>(draw_rings),
+    unseen<kTubeUpdateState>(tube_update),
+    unseen<kTubeDrawState>(tube_draw),
+    unseen<kFieldUpdateState>(field_update),
+    unseen<kDrawCubeFieldState>(draw_cube_field),
+    unseen<kDrawIsoSurfaceState>(draw_iso_surface),
+};
+// Each slot of both tables above is filled: a slot added to SceneEffects
+// without its FrameState would be left null here.
+static_assert(sizeof(SceneEffects) == 12 * sizeof(void (*)()), "a new effect needs its slot in both tables");
+
 double zoom_start = 0.0;
 double pulse_start = 0.0;
 double strip_start = 0.0;

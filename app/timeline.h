@@ -21,6 +21,10 @@ struct SceneEffects {
 };
 extern SceneEffects scene_effects;
 extern const SceneEffects kDemoEffects;
+// The demo's effects less those that only draw (each effect's FrameState):
+// what a frame nobody sees runs, so the frames after it find every state as
+// a show drawn in full leaves it.
+extern const SceneEffects kUnseenEffects;
 
 // Start latches, 0.0 until first set; never cleared.
 extern double zoom_start;

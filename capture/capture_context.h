@@ -11,3 +11,6 @@ extern const bool kCaptureDrawsThroughLayer;
 // viewport on all of it. A later call replaces only the picture. False with
 // a reason in error.
 bool make_capture_context(int width, int height, std::string* error);
+// On: nothing drawn reaches the picture, every state set is kept; for the
+// frames stepped unseen.
+void hide_capture_drawing(bool hidden);

@@ -17,3 +17,8 @@ bool make_capture_context(int width, int height, std::string* error)
     glViewport(0, 0, width, height);
     return true;
 }
+
+void hide_capture_drawing(bool hidden)
+{
+    fixed_function_draw_nothing(hidden);
+}

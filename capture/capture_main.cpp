@@ -135,9 +135,11 @@ static void print_summary(const CaptureOptions& options, const CaptureSummary& s
         std::printf("periodica-capture: profiled %lld frames in %.1f s\n",
                     static_cast<long long>(summary.frames_drawn), wall_seconds);
     } else if (!options.frames_at.empty()) {
-        std::printf("periodica-capture: wrote %lld of %zu single frames to %s (%lld frames drawn) in %.1f s\n",
+        std::printf("periodica-capture: wrote %lld of %zu single frames to %s (%lld frames drawn, %lld stepped "
+                    "unseen) in %.1f s\n",
                     static_cast<long long>(summary.frames_written), options.frames_at.size(),
-                    options.out_dir.c_str(), static_cast<long long>(summary.frames_drawn), wall_seconds);
+                    options.out_dir.c_str(), static_cast<long long>(summary.frames_drawn),
+                    static_cast<long long>(summary.frames_stepped), wall_seconds);
     } else {
         std::printf("periodica-capture: wrote %lld frames (positions %d-%d, %.2f s at %d fps)%s and sound.wav "
                     "to %s in %.1f s\n",

@@ -3,6 +3,8 @@
 // ((i - 8) * cell_scale[0], (j - 8) * cell_scale[1], (k - 8) * cell_scale[2]).
 #pragma once
 
+#include "gfx/effects/effects.h"  // FrameState
+
 constexpr int kFieldSize = 16;
 
 extern float scalar_field[kFieldSize][kFieldSize][kFieldSize];  // [x][y][z], values 0..3
@@ -14,3 +16,4 @@ void field_clear();
 // Sets iso_level to 0.1 and refills the grid from three spherical sources
 // placed by t (seconds, already scaled by the caller).
 void field_update(float t);
+constexpr FrameState kFieldUpdateState = FrameState::kept;  // fills scalar_field
