@@ -22,19 +22,15 @@ int start_single_frame(const char* target);
 bool make_web_context(std::string* error);
 // A one-line failure: on the console (standard error) and on the page.
 void report_failure(const std::string& reason);
-// Frames stepped offline that nobody sees (?frame=) are drawn
-// through a one-pixel scissor: true sets it, false draws the whole picture
-// again. Needs the context made.
-void draw_through_one_pixel(bool on);
 
 // ?from=POS (web_from.cpp). The main thread's player started afresh from the
 // module file and ticked alone until position first holds; false when the
 // song never gets there.
 bool seek_main_player(int32_t position, SongSeek* seek);
 // Readies the show stepped offline from its start towards position (which
-// the song first reaches as seek says), drawing nothing on the way:
+// seek_main_player found the song reaches), drawing nothing on the way:
 // the offline clock and device, a fresh song and fresh effects.
-void start_stepping_to(int32_t position, const SongSeek& seek);
+void start_stepping_to(int32_t position);
 // Steps for up to budget_ms; true once done: the next frame would be at the
 // position (or, with *failed set, it was never reached; one console line
 // says so). Then the live show's silent device is back in place.

@@ -8,11 +8,6 @@
 #include "fixed_function/fixed_function.h"
 #include "web/web.h"
 
-// The scissor is not in the layer's subset, so it is set on WebGL directly.
-static void (*es_enable)(GLenum);
-static void (*es_disable)(GLenum);
-static void (*es_scissor)(GLint, GLint, GLsizei, GLsizei);
-
 EM_JS(void, show_failure_on_page, (const char* reason), {
     if (Module['onFailure']) Module['onFailure'](UTF8ToString(reason));
 });
@@ -42,21 +37,5 @@ bool make_web_context(std::string* error)
         return false;
     }
     emscripten_webgl_make_context_current(context);
-    // The lookup answers with the toolchain's emscripten_gl... functions,
-    // never with the layer's own gl... definitions.
-    es_enable = reinterpret_cast<void (*)(GLenum)>(emscripten_webgl1_get_proc_address("glEnable"));
-    es_disable = reinterpret_cast<void (*)(GLenum)>(emscripten_webgl1_get_proc_address("glDisable"));
-    es_scissor = reinterpret_cast<void (*)(GLint, GLint, GLsizei, GLsizei)>(
-        emscripten_webgl1_get_proc_address("glScissor"));
     return fixed_function_init(emscripten_webgl1_get_proc_address, error);
-}
-
-void draw_through_one_pixel(bool on)
-{
-    if (!on) {
-        es_disable(GL_SCISSOR_TEST);
-        return;
-    }
-    es_scissor(0, 0, 1, 1);
-    es_enable(GL_SCISSOR_TEST);
 }

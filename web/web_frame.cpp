@@ -1,10 +1,9 @@
 // ?frame=POS@SECONDS: the frame periodica-capture --frames-at POS@SECONDS
 // writes, drawn in the browser (at the canvas's size: 1024x768, or N times
 // that with the page's &scale=N, as the capture's --width/--height draw). The show is stepped offline from its start
-// on the capture's simulated 60 fps clock and sample-counted ticks, every
-// frame drawn as the capture draws it; the frames before the asked one are
-// drawn through a one-pixel scissor, as nobody sees them, a stretch of them
-// per animation frame so the page stays responsive.
+// on the capture's simulated 60 fps clock and sample-counted ticks, the
+// frames before the asked one stepped unseen as the capture steps them, a
+// stretch of them per animation frame so the page stays responsive.
 #include <GL/gl.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -33,6 +32,12 @@ static FrameTarget target;
 static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static std::string target_text;
 static OfflineShow show;
+static UnseenDrawing drawing{fixed_function_draw_nothing};
+
+static bool frame_wanted(const void*, int64_t sample, int32_t)
+{
+    return frame_due(target.position, target.seconds, sample);
+}
 
 // Draws the next frame of the show; true once it was the asked one, false
 // with *stop set when the show ended or can't go on before it.
@@ -45,10 +50,9 @@ static bool draw_next_frame(bool* stop)
         *stop = true;
         return false;
     }
-    const int64_t sample = offline_show_sample(show);
-    const bool due = frame_due(target.position, target.seconds, sample);
-    if (due) draw_through_one_pixel(false);
-    offline_show_draw(show, position, picture_width, picture_height, fixed_function_flush);
+    const FrameUse use = offline_frame_use(show, position, WantedFrames{frame_wanted, nullptr});
+    const bool due = use == FrameUse::seen;
+    offline_show_run(show, position, use, picture_width, picture_height, fixed_function_flush, &drawing);
     // As the capture: the frame that first passes the end is still drawn.
     if (!due && static_cast<uint32_t>(position) > kLastPosition) {
         report_failure("the frame at " + target_text + " was never reached: the show ended after position " +
@@ -97,7 +101,6 @@ int start_single_frame(const char* text)
     glEnable(GL_TEXTURE_2D);
 
     emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
-    draw_through_one_pixel(true);
     offline_show_start(&show, kOfflineFps, audio_callback);
     emscripten_request_animation_frame_loop(step_frames, nullptr);
     return 0;

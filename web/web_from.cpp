@@ -6,12 +6,9 @@
 // hold what a show played from the start holds there; the live show then
 // goes on with them.
 //
-// Most of those frames skip the effects that only draw: what lasts from one
-// frame to the next is the timeline's latches and colour, the flashes' state
-// and the tube's and the field's arrays, all kept, and the drawing effects
-// keep none of their own. The last second before the position is drawn in
-// full, so whatever a frame leaves in the layer's state is as in a show
-// played from the start.
+// The frames are stepped unseen as the capture steps them (offline_frame.h):
+// the effects that keep state only, the last second before the position
+// every effect, and nothing of it drawn.
 #include <GL/gl.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -34,31 +31,22 @@
 #include "sound/sound_device.h"
 #include "web/web.h"
 
-// Samples before the position from which the frames are drawn in full: a
-// second.
-static constexpr int64_t kFullSamples = kSampleRate;
-
 static OfflineShow show;
+static UnseenDrawing drawing{fixed_function_draw_nothing};
 static int32_t target = 0;
 static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static double started_ms = 0;
-static int64_t full_from_sample = 0;
+
+// The live show takes over at the position; nothing before it is seen.
+static bool position_reached(const void*, int64_t, int32_t position)
+{
+    return position >= target;
+}
 
 // Tests (?steps): a step of the stepping on the page's console.
 EM_JS(void, note_stepping, (const char* text), {
     if (typeof periodicaStep === 'function') periodicaStep('stepping: ' + UTF8ToString(text));
 });
-
-static void no_texture_time(GLuint, double) {}
-static void no_grid_pulse(GLuint, double, double) {}
-static void no_time(double) {}
-static void no_phase(float) {}
-
-// The demo's effects less those that only draw.
-static constexpr SceneEffects kStateEffects = {
-    picture_flashes, no_texture_time, no_texture_time, no_texture_time, no_texture_time, no_grid_pulse,
-    no_time,         tube_update,     no_phase,        field_update,    no_phase,        no_phase,
-};
 
 // seek: where the song first reaches position.
 bool seek_main_player(int32_t position, SongSeek* seek)
@@ -67,11 +55,9 @@ bool seek_main_player(int32_t position, SongSeek* seek)
     return seek_song_position(position, seek);
 }
 
-void start_stepping_to(int32_t position, const SongSeek& seek)
+void start_stepping_to(int32_t position)
 {
     target = position;
-    full_from_sample = seek.tick * kSamplesPerTick - kFullSamples;
-    scene_effects = kStateEffects;
     started_ms = emscripten_get_now();
     emscripten_get_canvas_element_size("#canvas", &picture_width, &picture_height);
     install_offline_clock();
@@ -82,7 +68,8 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
     // Nothing stepped reaches the GPU: a software one on a busy machine took
     // seconds for each animation frame's 100 ms of stepped frames, and held
     // back the next animation frame that long (a minute before the show).
-    fixed_function_draw_nothing(true);
+    drawing.hide(true);
+    drawing.hidden = true;
     note_stepping("begins");
 }
 
@@ -91,8 +78,8 @@ void start_stepping_to(int32_t position, const SongSeek& seek)
 // silently.
 static void end_stepping()
 {
-    fixed_function_draw_nothing(false);
-    scene_effects = kDemoEffects;
+    drawing.hide(false);
+    drawing.hidden = false;
     pt_tick_observer = nullptr;
     sound_mode = 0;
     install_nosound_device();
@@ -119,8 +106,10 @@ bool step_towards_start(double budget_ms, bool* failed)
             end_stepping();
             return true;
         }
-        if (offline_show_sample(show) >= full_from_sample) scene_effects = kDemoEffects;
-        offline_show_draw(show, position, picture_width, picture_height, fixed_function_flush);
+        FrameUse use = offline_frame_use(show, position, WantedFrames{position_reached, nullptr});
+        // Past the position without meeting it: still nobody sees it.
+        if (use == FrameUse::seen) use = FrameUse::tail;
+        offline_show_run(show, position, use, picture_width, picture_height, fixed_function_flush, &drawing);
     }
     return false;
 }

@@ -204,7 +204,7 @@ static void choose_start(const char* text)
     } else if (!seek_main_player(from_position, &from_seek)) {
         std::printf("periodica: the song never reaches position %d; the show plays from the start\n", from_position);
     } else {
-        start_stepping_to(from_position, from_seek);
+        start_stepping_to(from_position);
         stage = Stage::stepping_to_start;
         return;
     }
