@@ -16,5 +16,18 @@ function(capture_tool_test name)
   periodica_gtest(${name} 300)
 endfunction()
 capture_tool_test(test_capture_run app)
+target_sources(test_capture_run PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/reference_show.cpp)
 capture_tool_test(test_capture_publish capture_core)
 target_sources(test_capture_publish PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/picture_compare.cpp)
+
+# Frames stepped unseen against a capture drawing every frame of the show,
+# on OpenGL 1.x and through the layer: two tests, so they run side by side.
+# Whole-show runs, left to the plain build as the other whole_program tests.
+add_executable(test_unseen_steps test_unseen_steps.cpp picture_compare.cpp reference_show.cpp)
+target_link_libraries(test_unseen_steps PRIVATE app PNG::PNG GTest::gtest_main)
+target_compile_definitions(test_unseen_steps PRIVATE
+  CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+add_dependencies(test_unseen_steps periodica-capture periodica-capture-es pictures soundtrack)
+add_test(NAME whole_program_unseen_steps_gl COMMAND test_unseen_steps --gtest_filter=UnseenSteps.OpenGl*)
+add_test(NAME whole_program_unseen_steps_es COMMAND test_unseen_steps --gtest_filter=UnseenSteps.Layer*)
+set_tests_properties(whole_program_unseen_steps_gl whole_program_unseen_steps_es PROPERTIES TIMEOUT 900)

@@ -14,65 +14,8 @@
 #include "app/startup.h"
 #include "player/player.h"
 #include "sound/sound_device.h"
+#include "tests/reference_show.h"
 #include "tests/test_files.h"
-
-// Every tick of the reference run, with the position it leaves.
-static std::vector<int32_t> reference_positions;
-static std::vector<int16_t> reference_sound;
-
-// Little-endian 16-bit samples from byte from on.
-static std::vector<int16_t> samples_of(const std::vector<uint8_t>& bytes, size_t from)
-{
-    std::vector<int16_t> samples;
-    for (size_t i = from; i + 1 < bytes.size(); i += 2)
-        samples.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
-    return samples;
-}
-
-// The demo's start-up and SDL's requests, for the first 20 s of the song.
-static bool render_reference()
-{
-    if (!reference_sound.empty()) return true;
-    static uint8_t module[kModuleBufferSize];  // the demo's buffer
-    const std::vector<uint8_t> file = read_file(CAPTURE_DATA_DIR "/zentaro.mod");
-    if (file.empty()) return false;
-    std::copy(file.begin(), file.begin() + std::min(file.size(), sizeof module), module);
-    install_offline_device(2, kTicksPerSecond, pt_tick);
-    if (pt_load(module, sizeof module) != 1) return false;
-    pt_tick_observer = [](const TickReport& r) { reference_positions.push_back(r.order_pos * 100 + r.row); };
-    std::vector<uint8_t> bytes(431 * 4096);  // just over 20 s, in SDL-sized requests
-    for (size_t at = 0; at < bytes.size(); at += 4096) audio_callback(nullptr, bytes.data() + at, 4096);
-    reference_sound = samples_of(bytes, 0);
-    return true;
-}
-
-static int64_t sample_of(int64_t frame, int fps) { return frame * 44100 / fps; }
-static int32_t position_of(int64_t frame, int fps) { return reference_positions.at(sample_of(frame, fps) / 882); }
-
-// First and last frame (counted from the start of playback) that a capture
-// of from..to writes: from the first row on, the first frame at or past
-// from, up to and including the first frame past to.
-struct Span { int64_t first, last; };
-static Span expected_span(int fps, int32_t from, int32_t to)
-{
-    int64_t frame = 0;
-    while (static_cast<uint32_t>(position_of(frame, fps)) > 100) ++frame;
-    while (position_of(frame, fps) < from) ++frame;
-    Span span{frame, frame};
-    while (position_of(span.last, fps) <= to) ++span.last;
-    return span;
-}
-
-// The frame a --frames-at request should give, counted from playback start.
-static int64_t expected_single_frame(int fps, int32_t position, double seconds)
-{
-    size_t tick = 0;
-    while (reference_positions.at(tick) != position) ++tick;
-    const int64_t sample = static_cast<int64_t>(tick) * 882 + std::llround(seconds * 44100);
-    int64_t frame = 0;
-    while (sample_of(frame, fps) < sample) ++frame;
-    return frame;
-}
 
 static CommandResult run(const std::string& dir, const std::string& arguments, const std::string& environment = "")
 {
@@ -84,13 +27,6 @@ static std::string small(int fps)
     return " --data '" CAPTURE_DATA_DIR "' --width 64 --height 48 --fps " + std::to_string(fps);
 }
 
-static std::string frame_file(const std::string& dir, int64_t index)
-{
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(index));
-    return dir + name;
-}
-
 static int64_t count_frames(const std::string& dir)
 {
     int64_t count = 0;
@@ -98,16 +34,11 @@ static int64_t count_frames(const std::string& dir)
     return count;
 }
 
-static std::vector<int16_t> reference_slice(int64_t from, int64_t to)
-{
-    return std::vector<int16_t>(reference_sound.begin() + from, reference_sound.begin() + to);
-}
-
 // Frames up to position 15 at 30 fps, then single frames inside that span:
 // the singles must be the span's frames at the requested moments.
 TEST(CaptureRun, SpanHasItsLengthTheDemosSoundTheSingleFramesAndItsProfile)
 {
-    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    ASSERT_TRUE(render_reference(CAPTURE_DATA_DIR "/zentaro.mod", 20)) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_span");
     const CommandResult result = run(dir, "--out '" + dir + "/span' --to 15" + small(30));
     ASSERT_EQ(result.status, 0) << result.err;
@@ -182,7 +113,7 @@ TEST(CaptureRun, ChaptersListEverySectionWithItsStartAndStill)
 // the beginning: nothing in a frame depends on the frames skipped before it.
 TEST(CaptureRun, ALaterSpanHasTheSameFramesAsALongerCapture)
 {
-    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    ASSERT_TRUE(render_reference(CAPTURE_DATA_DIR "/zentaro.mod", 20)) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_later");
     const CommandResult whole = run(dir, "--out '" + dir + "/whole' --to 112" + small(25));
     ASSERT_EQ(whole.status, 0) << whole.err;
@@ -252,7 +183,7 @@ TEST(CaptureRun, Mp4CarriesEveryFrameAndTheSoundAndIsTheSameOnOneProcessor)
 {
     ASSERT_EQ(run_command("command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null"), 0)
         << "ffmpeg/ffprobe missing: run scripts/install-deps";
-    ASSERT_TRUE(render_reference()) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
+    ASSERT_TRUE(render_reference(CAPTURE_DATA_DIR "/zentaro.mod", 20)) << "no playable " CAPTURE_DATA_DIR "/zentaro.mod";
     const std::string dir = scratch_dir("capture_mp4");
     // 160x120: smaller pictures leave x264 one thread whatever it is given.
     const std::string options = " --mp4 --to 7 --data '" CAPTURE_DATA_DIR "' --width 160 --height 120 --fps 30";
