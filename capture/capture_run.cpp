@@ -190,19 +190,13 @@ static int close_outputs(const CaptureOptions& options, CaptureSummary* summary,
 // Whether the capture looks at the frame at sample, at position: a frame of
 // the span (or the profile) from --from on, or a single frame not yet
 // written that is due. The rest of the show is stepped unseen.
-struct CaptureWants {
-    const CaptureOptions* options;
-    const CaptureOutputs* out;
-};
-
-static bool capture_wants(const void* context, int64_t sample, int32_t position)
+static bool capture_wants(const CaptureOptions& options, const CaptureOutputs& out, int64_t sample,
+                          int32_t position)
 {
-    const CaptureWants* wants = static_cast<const CaptureWants*>(context);
-    const CaptureOptions& options = *wants->options;
     if (options.frames_at.empty()) return position >= options.from;
     for (size_t i = 0; i < options.frames_at.size(); ++i) {
         const FrameTarget& target = options.frames_at[i];
-        if (!wants->out->target_done[i] && frame_due(target.position, target.seconds, sample)) return true;
+        if (!out.target_done[i] && frame_due(target.position, target.seconds, sample)) return true;
     }
     return false;
 }
@@ -223,8 +217,6 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
     if (!open_outputs(options, &out)) return 1;
     OfflineShow show;
     offline_show_start(&show, options.fps, audio_callback);
-    const CaptureWants wants{&options, &out};
-    const WantedFrames wanted{capture_wants, &wants};
     UnseenDrawing drawing{hide_capture_drawing};
     const bool writing_span = !options.profile && options.frames_at.empty();
     int64_t span_first = -1;
@@ -233,16 +225,13 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         if (!offline_show_next(&show, &position, &out.stop_reason)) break;
         const int64_t frame = show.frame;
         const int64_t sample = offline_show_sample(show);
-        const FrameUse use = offline_frame_use(show, position, wanted);
-        const bool timed = options.profile && use == FrameUse::seen;
+        const bool seen = capture_wants(options, out, sample, position);
+        const bool timed = options.profile && seen;
         if (timed) glFinish();
         const auto started = std::chrono::steady_clock::now();
         // Reading the picture back hands on what the layer batched: no flush.
-        offline_show_run(show, position, use, options.width, options.height, nullptr, &drawing);
-        if (use == FrameUse::stepped)
-            ++summary->frames_stepped;
-        else
-            ++summary->frames_drawn;
+        offline_show_run(show, position, seen, options.width, options.height, nullptr, &drawing);
+        ++(seen ? summary->frames_drawn : summary->frames_stepped);
         if (timed) {
             glFinish();
             const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - started;
@@ -271,7 +260,7 @@ int run_capture(const CaptureOptions& options, CaptureSummary* summary, const Fr
         }
     }
     progress_clear();
-    if (drawing.hidden) hide_capture_drawing(false);
+    offline_show_unhide(&drawing);
     const bool stopped_early = !out.stop_reason.empty() && options.frames_at.empty();
     if (stopped_early) std::fprintf(stderr, "periodica-capture: %s; stopped\n", out.stop_reason.c_str());
     const int status = close_outputs(options, summary, &out);

@@ -6,7 +6,7 @@
 #include "capture/capture_options.h"
 
 struct CaptureSummary {
-    int64_t frames_drawn = 0;    // every effect run: the frames looked at and the tails before them
+    int64_t frames_drawn = 0;    // the frames looked at
     int64_t frames_stepped = 0;  // stepped unseen: only the effects that keep state, nothing drawn
     int64_t frames_written = 0;  // PNG frames, frames piped to ffmpeg, or single frames
     int32_t first_position = -1;  // of the frames written

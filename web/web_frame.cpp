@@ -34,11 +34,6 @@ static std::string target_text;
 static OfflineShow show;
 static UnseenDrawing drawing{fixed_function_draw_nothing};
 
-static bool frame_wanted(const void*, int64_t sample, int32_t)
-{
-    return frame_due(target.position, target.seconds, sample);
-}
-
 // Draws the next frame of the show; true once it was the asked one, false
 // with *stop set when the show ended or can't go on before it.
 static bool draw_next_frame(bool* stop)
@@ -50,9 +45,8 @@ static bool draw_next_frame(bool* stop)
         *stop = true;
         return false;
     }
-    const FrameUse use = offline_frame_use(show, position, WantedFrames{frame_wanted, nullptr});
-    const bool due = use == FrameUse::seen;
-    offline_show_run(show, position, use, picture_width, picture_height, fixed_function_flush, &drawing);
+    const bool due = frame_due(target.position, target.seconds, offline_show_sample(show));
+    offline_show_run(show, position, due, picture_width, picture_height, fixed_function_flush, &drawing);
     // As the capture: the frame that first passes the end is still drawn.
     if (!due && static_cast<uint32_t>(position) > kLastPosition) {
         report_failure("the frame at " + target_text + " was never reached: the show ended after position " +

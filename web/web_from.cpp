@@ -7,8 +7,7 @@
 // goes on with them.
 //
 // The frames are stepped unseen as the capture steps them (offline_frame.h):
-// the effects that keep state only, the last second before the position
-// every effect, and nothing of it drawn.
+// the effects that keep state only, nothing drawn.
 #include <GL/gl.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
@@ -32,16 +31,13 @@
 #include "web/web.h"
 
 static OfflineShow show;
+// Nothing stepped reaches the GPU: a software one on a busy machine took
+// seconds for each animation frame's 100 ms of stepped frames, and held back
+// the next animation frame that long (a minute before the show).
 static UnseenDrawing drawing{fixed_function_draw_nothing};
 static int32_t target = 0;
 static int picture_width = kScreenWidth, picture_height = kScreenHeight;
 static double started_ms = 0;
-
-// The live show takes over at the position; nothing before it is seen.
-static bool position_reached(const void*, int64_t, int32_t position)
-{
-    return position >= target;
-}
 
 // Tests (?steps): a step of the stepping on the page's console.
 EM_JS(void, note_stepping, (const char* text), {
@@ -65,11 +61,6 @@ void start_stepping_to(int32_t position)
     install_offline_device(2, kTicksPerSecond, pt_tick);
     load_song_and_effects();
     offline_show_start(&show, kOfflineFps, audio_callback);
-    // Nothing stepped reaches the GPU: a software one on a busy machine took
-    // seconds for each animation frame's 100 ms of stepped frames, and held
-    // back the next animation frame that long (a minute before the show).
-    drawing.hide(true);
-    drawing.hidden = true;
     note_stepping("begins");
 }
 
@@ -78,8 +69,7 @@ void start_stepping_to(int32_t position)
 // silently.
 static void end_stepping()
 {
-    drawing.hide(false);
-    drawing.hidden = false;
+    offline_show_unhide(&drawing);
     pt_tick_observer = nullptr;
     sound_mode = 0;
     install_nosound_device();
@@ -106,10 +96,7 @@ bool step_towards_start(double budget_ms, bool* failed)
             end_stepping();
             return true;
         }
-        FrameUse use = offline_frame_use(show, position, WantedFrames{position_reached, nullptr});
-        // Past the position without meeting it: still nobody sees it.
-        if (use == FrameUse::seen) use = FrameUse::tail;
-        offline_show_run(show, position, use, picture_width, picture_height, fixed_function_flush, &drawing);
+        offline_show_run(show, position, false, picture_width, picture_height, fixed_function_flush, &drawing);
     }
     return false;
 }
