@@ -174,6 +174,25 @@ TEST_F(PlainDrawing, GridPulseColoursTheSamePixelsAsItsDiscsOneByOne)
     glEnable(GL_DEPTH_TEST);
     sprite_grid_pulse(textures[7], 1.5, 0.1);
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    // What the frame draws after it depth-tested (the tube, the iso-surface),
+    // and every later frame, gets the whole depth range back: a plain quad
+    // halfway into the view shows.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    set_frame_view();
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0, 1, 0);
+    glBegin(GL_QUADS);
+    glVertex3f(-20, -20, -50);
+    glVertex3f(20, -20, -50);
+    glVertex3f(20, 20, -50);
+    glVertex3f(-20, 20, -50);
+    glEnd();
+    uint8_t centre[4] = {};
+    glReadPixels(kWidth / 2, kHeight / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+    EXPECT_EQ(centre[1], 255) << "nothing drawn depth-tested after the grid pulse";
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
 }
 
 // The tube with every face filled, inner ones too, and its edge lines, face

@@ -173,6 +173,28 @@ TEST_F(Timeline, EffectsRunAtTheirOwnPaces)
     }
 }
 
+// The grid pulses over the iso-surface and the tube swing their discs' size
+// with the clock, each by its own amount around its own rest: read with the
+// clock where the swing is at rest, at its top and at its bottom.
+TEST_F(Timeline, SwingingGridPulsesSwingAroundTheirOwnRest)
+{
+    clock_step = 0;
+    const double pi = std::acos(-1.0);
+    const struct { double p; size_t grid; double amplitude, rest; } swings[] = {
+        {900, 0, 1.0 / 13, -0.05}, {1300, 0, 0.1, 0.0}, {1300, 1, 0.05, -0.1}};
+    for (const auto& swing : swings) {
+        for (double phase : {0.0, 0.5 * pi, 1.5 * pi}) {
+            SCOPED_TRACE("position " + std::to_string(swing.p) + ", phase " + std::to_string(phase));
+            frame(swing.p, 20 * pi + phase);
+            std::vector<double> biases;
+            for (const Call& c : calls)
+                if (c.name == "grid:7") biases.push_back(c.b);
+            ASSERT_GT(biases.size(), swing.grid);
+            EXPECT_NEAR(biases[swing.grid], swing.rest + swing.amplitude * std::sin(phase), 1e-9);
+        }
+    }
+}
+
 TEST_F(Timeline, StartLatchesKeepTheirFirstValueAndTheViewportZoomsOutAfter1860)
 {
     frame(1100, 100);
