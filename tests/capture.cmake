@@ -24,7 +24,7 @@ target_sources(test_capture_publish PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/picture_
 # on OpenGL 1.x and through the layer: two tests, so they run side by side.
 # Whole-show runs, left to the plain build as the other whole_program tests.
 add_executable(test_unseen_steps test_unseen_steps.cpp picture_compare.cpp reference_show.cpp)
-target_link_libraries(test_unseen_steps PRIVATE app PNG::PNG GTest::gtest_main)
+target_link_libraries(test_unseen_steps PRIVATE capture_core app PNG::PNG GTest::gtest_main)
 target_compile_definitions(test_unseen_steps PRIVATE
   CAPTURE_BINARY="$<TARGET_FILE:periodica-capture>" CAPTURE_DATA_DIR="${CMAKE_BINARY_DIR}/data")
 add_dependencies(test_unseen_steps periodica-capture periodica-capture-es pictures soundtrack)

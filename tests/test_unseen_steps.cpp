@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/sections.h"
+#include "capture/capture_options.h"
 #include "tests/picture_compare.h"
 #include "tests/reference_show.h"
 #include "tests/test_files.h"
@@ -21,10 +22,7 @@
 static constexpr int kFps = 60;
 static const std::string kSize = " --width 128 --height 96";
 
-struct Moment {
-    int32_t position;
-    double seconds;
-};
+using Moment = FrameTarget;
 
 // Each section's first frame, 0.1 s and 0.5 s in, and its still; kicks
 // (tilted one way or the other by every kick before) and overlays (one of
@@ -49,16 +47,6 @@ static std::string frames_at_list(const std::vector<Moment>& list)
         text += item;
     }
     return text;
-}
-
-static std::string still_name(const Moment& moment)
-{
-    char name[48];
-    if (moment.seconds > 0)
-        std::snprintf(name, sizeof name, "/at_%04d+%gs.png", moment.position, moment.seconds);
-    else
-        std::snprintf(name, sizeof name, "/at_%04d.png", moment.position);
-    return name;
 }
 
 static int capture(const std::string& backend, const std::string& arguments)
@@ -86,8 +74,8 @@ static void check_against_every_frame_drawn(const std::string& backend, const st
     ASSERT_EQ(capture(backend, "--out '" + dir + "/stepped' --frames-at " + frames_at_list(list)), 0);
     for (const Moment& moment : list) {
         const int64_t frame = expected_single_frame(kFps, moment.position, moment.seconds) - first;
-        SCOPED_TRACE(still_name(moment) + " against frame " + std::to_string(frame));
-        const std::vector<uint8_t> stepped = pixels(dir + "/stepped" + still_name(moment));
+        SCOPED_TRACE(frame_target_name(moment) + " against frame " + std::to_string(frame));
+        const std::vector<uint8_t> stepped = pixels(dir + "/stepped/" + frame_target_name(moment));
         ASSERT_FALSE(stepped.empty());
         EXPECT_EQ(pixels_over(stepped, pixels(frame_file(dir + "/every", frame)), 0), 0);
     }
