@@ -42,8 +42,11 @@ constexpr double kScreenAreaShare = 0.25;
 constexpr double kExtendedSecondsOver = 5.0;
 constexpr int kExtendedFlashesPerSecond = 2;
 
-// Not from a rule: where a flash happens is resolved to places of 1/16 of
-// the 10° field each way, each following its own light (the mean of its
-// pixels' linear light), so a flash of a quarter of a field spans at least
-// 64 places and one over a quarter of the screen at least 576.
-constexpr int kPlacesAcrossField = 16;
+// Not from a rule: where a flash happens is resolved to places of 1/8 of
+// the 10° field each way, each following its own light (the mean linear
+// light of its pixels), so a flash over a quarter of a field spans at least
+// 16 places and one over a quarter of the screen 144. Smaller places count
+// more of the show's small moving things as flashing (the cube field's worst
+// second: 12 flashes with places of 1/16, 8.5 with 1/8, 4.5 with 1/4 of the
+// field); larger ones would round a flash's area up by too much.
+constexpr int kPlacesAcrossField = 8;
