@@ -62,7 +62,7 @@ static std::string failing_seconds(const FlashAnalysis& analysis)
                 most[form] = std::max(most[form], flash_window_changes(windows[i], form, nullptr));
         if (!flash_changes_fail(most[kWcagForm]) && !flash_changes_fail(most[kBroadcastForm])) continue;
         char line[160];
-        std::snprintf(line, sizeof line, "  %-9s %-22s %4d-%-4d   %4.1f%s   %4.1f%s\n",
+        std::snprintf(line, sizeof line, "  %-9s %-34s %4d-%-4d   %4.1f%s   %4.1f%s\n",
                       flash_time_text(static_cast<double>(start) / analysis.fps).c_str(),
                       kSections[section_of(windows[start].position)].name, windows[start].position,
                       windows[end - 1].position, flashes_of(most[kWcagForm]),
@@ -122,7 +122,7 @@ std::string flash_report_text(const FlashAnalysis& analysis, const FlashSummary&
     }
 
     report += "\nFailing seconds (the most flashes of the windows ending in each):\n"
-              "  second    section                positions   WCAG        broadcast\n";
+              "  second    section                            positions   WCAG        broadcast\n";
     report += failing_seconds(analysis);
     return report;
 }
