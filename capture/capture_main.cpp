@@ -16,6 +16,7 @@
 #include "capture/capture_ffmpeg.h"
 #include "capture/capture_options.h"
 #include "capture/capture_run.h"
+#include "capture/flash_run.h"
 #include "capture/publish_run.h"
 #include "gfx/textures.h"
 #include "offline/offline_clock.h"
@@ -185,6 +186,7 @@ int main(int argc, char** argv)
     install_offline_clock();
     if (!start_demo(options)) return 1;
     if (options.publish) return run_publish(options, layout);
+    if (options.flashes) return run_flash_check(options);
 
     const auto started = std::chrono::steady_clock::now();
     CaptureSummary summary;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "flash_analysis/flash_frames.h"
+
 static bool parse_int(const char* text, long low, long high, long* value)
 {
     if (!text || !*text) return false;
@@ -115,6 +117,23 @@ struct GivenOptions {
     bool publishing = false;  // --size or --supersample
 };
 
+static bool check_flashes(const CaptureOptions& options, std::string* error)
+{
+    if (options.allow_flashes && !options.publish) {
+        *error = "--allow-flashes goes with --publish DIR";
+        return false;
+    }
+    if (!options.flashes) return true;
+    if (options.publish || options.mp4 || options.profile || !options.frames_at.empty()) {
+        *error = "--flashes can't be combined with --publish (which checks its own frames), --mp4, --profile, "
+                 "--frames-at or --chapters";
+        return false;
+    }
+    const std::string problem = flash_geometry_problem(flash_geometry_of_picture(options.width, options.height));
+    if (!problem.empty()) *error = "--flashes: " + problem;
+    return problem.empty();
+}
+
 static bool check_publish(const CaptureOptions& options, const GivenOptions& given, std::string* error)
 {
     if (!options.publish) {
@@ -131,7 +150,7 @@ static bool check_publish(const CaptureOptions& options, const GivenOptions& giv
 
 static bool check_combination(const CaptureOptions& options, const GivenOptions& given, std::string* error)
 {
-    if (!check_publish(options, given, error)) return false;
+    if (!check_publish(options, given, error) || !check_flashes(options, error)) return false;
     const bool bounded = given.bounded;
     if (!options.frames_at.empty() && (bounded || options.mp4 || options.profile)) {
         *error = "--frames-at and --chapters can't be combined with --from, --to, --mp4 or --profile";
@@ -170,6 +189,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions* options, std::
             options->profile = true;
         } else if (std::strcmp(argument, "--chapters") == 0) {
             options->chapters = true;
+        } else if (std::strcmp(argument, "--flashes") == 0) {
+            options->flashes = true;
+        } else if (std::strcmp(argument, "--allow-flashes") == 0) {
+            options->allow_flashes = true;
         } else if (option_value(argc, argv, &i, "--out", &value)) {
             if (!check_directory("--out", value, &options->out_dir, error)) return false;
             given.out = true;
@@ -230,8 +253,9 @@ const char* capture_usage()
         "       periodica-capture --out DIR [--frames-at POS[@SECONDS],...] [--chapters]\n"
         "                         [--width W --height H]\n"
         "       periodica-capture --profile [--from POS] [--to POS] [--width W --height H]\n"
+        "       periodica-capture --out DIR --flashes [--from POS] [--to POS] [--width W --height H]\n"
         "       periodica-capture --publish DIR [--size 1920x1080] [--supersample 2] [--from POS]\n"
-        "                         [--to POS] [--fps 60] [--data DIR]\n"
+        "                         [--to POS] [--fps 60] [--data DIR] [--allow-flashes]\n"
         "\n"
         "Renders the demo offline on a headless OpenGL context, with simulated time:\n"
         "frame k stands at sound sample k * 44100 / fps, and sees the song position of\n"
@@ -279,6 +303,13 @@ const char* capture_usage()
         "                   ffmpeg\n"
         "  --profile        writes nothing; prints the median and 99th-percentile frame\n"
         "                   time for each range of the scene timeline (from --from on)\n"
+        "  --flashes        writes no frames: counts the frames' flashes against the\n"
+        "                   photosensitivity limit of 3 a second, in the WCAG form\n"
+        "                   (over 25% of any 10-degree field, a third of the picture\n"
+        "                   each way) and the broadcast form (over a quarter of the\n"
+        "                   screen); prints the report and writes it to DIR/flashes.txt,\n"
+        "                   with DIR/flashes.svg, flashes per second along the run.\n"
+        "                   Exit status 3 when a form fails.\n"
         "  --publish DIR    writes DIR/periodica.mp4, ready to upload (needs Debian's\n"
         "                   ffmpeg):\n"
         "                   picture: the 4:3 picture as large as fits --size, centred\n"
@@ -293,13 +324,18 @@ const char* capture_usage()
         "                     -1 dBTP (a silent span as it is), AAC 320 kbit/s\n"
         "                   chapters: one per section of the show the span covers\n"
         "                   +faststart (the index leads, so playback starts at once)\n"
-        "                   At the end it prints frames, wall time, size and the\n"
-        "                   loudness measured on the file.\n"
+        "                   flashes: the frames encoded are checked as --flashes does,\n"
+        "                     DIR/flashes.txt and DIR/flashes.svg written beside the\n"
+        "                     video; one that fails the broadcast form is refused\n"
+        "                   At the end it prints frames, wall time, size, the\n"
+        "                   loudness measured on the file and both flash verdicts.\n"
+        "  --allow-flashes  publishes a video that fails the broadcast flash limit\n"
         "  --size WxH       the published frame (default 1920x1080; even sizes only)\n"
         "  --supersample N  1 to 8 (default 2); the headless context must hold the\n"
         "                   picture at N times its size, or the run stops at once\n"
         "\n"
         "Exit status: 0 done; 1 a run-time failure (missing module, no OpenGL, a\n"
         "position never reached, ffmpeg missing or failing, a picture too large for\n"
-        "the headless context); 2 a bad command line.\n";
+        "the headless context, a video refused for its flashes); 2 a bad command line;\n"
+        "3 --flashes: the frames fail a form of the flash limit.\n";
 }

@@ -24,6 +24,8 @@ struct CaptureOptions {
     int publish_width = 1920;   // --size: the published frame, even, 32..8192
     int publish_height = 1080;
     int supersample = 2;        // 1..8: rendered at this many times the picture size
+    bool flashes = false;        // out_dir/flashes.txt and flashes.svg: the frames' flashes, no frames kept
+    bool allow_flashes = false;  // --publish even when the video fails the broadcast flash limit
 
     bool help = false;
 };

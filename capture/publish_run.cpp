@@ -13,8 +13,12 @@
 
 #include "capture/capture_ffmpeg.h"
 #include "capture/capture_run.h"
+#include "capture/flash_files.h"
 #include "capture/publish_encode.h"
 #include "capture/publish_media.h"
+#include "flash_analysis/flash_frames.h"
+#include "flash_analysis/flash_report.h"
+#include "flash_analysis/flash_summary.h"
 
 PublishLayout publish_prepare(CaptureOptions* options)
 {
@@ -24,14 +28,26 @@ PublishLayout publish_prepare(CaptureOptions* options)
     return layout;
 }
 
-// What the frame sink needs: the encoder, a frame to compose into, and each
-// frame's position for the chapters.
+// What the frame sink needs: the encoder, a frame to compose into, each
+// frame's position for the chapters, and the flash analysis of the frames
+// as they are encoded.
 struct PublishFrames {
     PublishLayout layout;
     FfmpegPipe video;
     std::vector<uint8_t> frame;
     std::vector<int32_t> positions;
+    FlashAnalysis flashes;
 };
+
+// The published frame, bars and all, is the screen; the 10° field is a
+// third of the picture each way, as at any capture size.
+static FlashGeometry flash_geometry_of_video(const PublishLayout& layout)
+{
+    FlashGeometry geometry = flash_geometry_of_picture(layout.picture_width, layout.picture_height);
+    geometry.width = layout.width;
+    geometry.height = layout.height;
+    return geometry;
+}
 
 static bool take_frame(void* context, const uint8_t* rgba, int32_t position, std::string* reason)
 {
@@ -41,6 +57,7 @@ static bool take_frame(void* context, const uint8_t* rgba, int32_t position, std
         *reason = "ffmpeg stopped taking frames";
         return false;
     }
+    flash_take_frame(&frames->flashes, frames->frame.data(), 3, position);
     frames->positions.push_back(position);
     return true;
 }
@@ -171,8 +188,23 @@ static void remove_work(const std::string& work)
     rmdir(work.c_str());
 }
 
+// Writes the flash report and picture beside the video; a video failing
+// the broadcast form is refused unless --allow-flashes. Returns the exit
+// status.
+static int check_flashes(const CaptureOptions& options, const std::string& work, const PublishFrames& frames,
+                         const FlashSummary& summary)
+{
+    std::string error;
+    if (!write_flash_files(options.out_dir, frames.flashes, summary, &error)) return fail(work, error);
+    if (summary.passes[kBroadcastForm] || options.allow_flashes) return 0;
+    return fail(work, "the video flashes more than 3 times a second over a quarter of the screen (" +
+                          flash_verdict_text(frames.flashes, summary, kBroadcastForm) + "; see " + options.out_dir +
+                          "/flashes.txt); it was not published (--allow-flashes publishes it anyway)");
+}
+
 static void print_summary(const CaptureOptions& options, const PublishLayout& layout, const CaptureSummary& summary,
-                          size_t chapters, const Measured& measured, const std::string& path, double seconds)
+                          size_t chapters, const Measured& measured, const std::string& path, double seconds,
+                          const PublishFrames& frames, const FlashSummary& flashes)
 {
     struct stat info{};
     stat(path.c_str(), &info);
@@ -192,6 +224,8 @@ static void print_summary(const CaptureOptions& options, const PublishLayout& la
     if (measured.encodes > 1)
         std::printf("  encodes    %d: the first one's true peak was over %.1f dBTP; the last aimed at %.2f dBTP\n",
                     measured.encodes, kPromisedPeakDbtp, measured.aimed_peak_dbtp);
+    std::printf("  flashes    %s; %s\n", flash_verdict_text(frames.flashes, flashes, kWcagForm).c_str(),
+                flash_verdict_text(frames.flashes, flashes, kBroadcastForm).c_str());
     std::printf("  size       %.1f MB\n", static_cast<double>(info.st_size) / 1e6);
     std::printf("  wall time  %.1f s\n", seconds);
 }
@@ -199,6 +233,13 @@ static void print_summary(const CaptureOptions& options, const PublishLayout& la
 int run_publish(const CaptureOptions& options, const PublishLayout& layout)
 {
     if (!render_size_fits(options, layout)) return 1;
+    const FlashGeometry flash_geometry = flash_geometry_of_video(layout);
+    const std::string flash_problem = flash_geometry_problem(flash_geometry);
+    if (!flash_problem.empty()) {
+        std::fprintf(stderr, "periodica-capture: --size %dx%d is too small to check its flashes: %s\n",
+                     options.publish_width, options.publish_height, flash_problem.c_str());
+        return 1;
+    }
     const auto started = std::chrono::steady_clock::now();
     std::string work = options.out_dir + "/.periodica-publish-XXXXXX";
     if (!mkdtemp(work.data())) {
@@ -207,6 +248,7 @@ int run_publish(const CaptureOptions& options, const PublishLayout& layout)
     }
     PublishFrames frames;
     frames.layout = layout;
+    flash_start(&frames.flashes, flash_geometry, options.fps);
     frames.frame.resize(static_cast<size_t>(layout.width) * layout.height * 3);
     std::string error;
     if (!publish_start_video(&frames.video, work + "/video.mp4", layout.width, layout.height, options.fps,
@@ -226,6 +268,9 @@ int run_publish(const CaptureOptions& options, const PublishLayout& layout)
                               last_line(std::string(std::istreambuf_iterator<char>(file), {})));
     }
 
+    const FlashSummary flashes = summarise_flashes(frames.flashes.windows, options.fps);
+    if (check_flashes(options, work, frames, flashes) != 0) return 1;
+
     const std::vector<Chapter> chapters = publish_chapters(frames.positions, options.fps);
     std::ofstream(work + "/chapters.txt", std::ios::binary) << chapter_metadata(chapters);
     Measured measured;
@@ -238,6 +283,6 @@ int run_publish(const CaptureOptions& options, const PublishLayout& layout)
         return fail(work, "cannot move the file to " + path);
     remove_work(work);
     const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - started;
-    print_summary(options, layout, summary, chapters.size(), measured, path, spent.count());
+    print_summary(options, layout, summary, chapters.size(), measured, path, spent.count(), frames, flashes);
     return 0;
 }

@@ -138,7 +138,9 @@ TEST(PublishRun, ASpanAcrossTwoSectionsIsReadyToUpload)
     ASSERT_EQ(published.status, 0) << published.err;
     const std::string mp4 = dir + "/out/periodica.mp4";
     EXPECT_NE(published.out.find("LUFS"), std::string::npos) << published.out;
-    EXPECT_EQ(run_logged(dir, "ls -A '" + dir + "/out'").out, "periodica.mp4\n");  // no work files left
+    // No work files left; the flash report and its picture beside the video.
+    EXPECT_EQ(run_logged(dir, "ls -A '" + dir + "/out'").out, "flashes.svg\nflashes.txt\nperiodica.mp4\n");
+    EXPECT_NE(published.out.find("  flashes    WCAG "), std::string::npos) << published.out;
 
     const CommandResult probe =
         run_logged(dir, "ffprobe -v error -show_entries stream=codec_type,codec_name,profile,pix_fmt,width,height,"
@@ -218,13 +220,14 @@ TEST(PublishRun, TheSameCommandGivesTheSameFileWithinItsPeak)
 {
     // soxr gave this span -0.5 to -0.9 dBTP from run to run, and its first
     // encode still misses the peak. The second run has one processor, from
-    // which x264 would take 1 thread rather than 2 at 96x72.
+    // which x264 would take 1 thread rather than 2 at 96x72. The tube flashes
+    // over the broadcast limit there, which is not what this is about.
     const std::string dir = scratch_dir("publish_twice");
     std::string files[2];
     for (int run = 0; run < 2; ++run) {
         const std::string out = dir + "/out" + std::to_string(run);
         const CommandResult published = capture(
-            dir, "--publish '" + out + "' --from 1300 --to 1331 --size 96x72 --supersample 1",
+            dir, "--publish '" + out + "' --from 1300 --to 1331 --size 96x72 --supersample 1 --allow-flashes",
             run ? "taskset -c 0" : "");
         ASSERT_EQ(published.status, 0) << published.err;
         files[run] = read_text(out + "/periodica.mp4");
@@ -259,6 +262,30 @@ TEST(PublishRun, ImpossibleSizesMissingFfmpegAndAPeakOverThePromiseAreOneLineFai
     EXPECT_NE(loud.err.find("true peak is still up to -0.95 dBTP"), std::string::npos) << loud.err;
     EXPECT_EQ(std::count(loud.err.begin(), loud.err.end(), '\n'), 1) << loud.err;
     EXPECT_FALSE(file_exists(dir + "/loud/out/periodica.mp4"));
+}
+
+// The cube field's worst second (about 128 s in) flashes over most of the
+// screen: a video of it is refused, with the report and picture written to
+// say why, unless --allow-flashes.
+TEST(PublishRun, AVideoFailingTheBroadcastFlashLimitIsRefusedUnlessAllowed)
+{
+    const std::string dir = scratch_dir("publish_flashes");
+    const std::string span = " --from 1640 --to 1655 --size 64x48 --supersample 1";
+    const CommandResult refused = capture(dir, "--publish '" + dir + "/refused'" + span);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("over a quarter of the screen (broadcast fails: "), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--allow-flashes"), std::string::npos) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_FALSE(file_exists(dir + "/refused/periodica.mp4"));
+    EXPECT_NE(read_text(dir + "/refused/flashes.txt").find("Verdict: WCAG FAILS, broadcast FAILS"), std::string::npos);
+    EXPECT_NE(read_text(dir + "/refused/flashes.svg").find("</svg>"), std::string::npos);
+
+    const CommandResult allowed = capture(dir, "--publish '" + dir + "/allowed' --allow-flashes" + span);
+    ASSERT_EQ(allowed.status, 0) << allowed.err;
+    EXPECT_TRUE(file_exists(dir + "/allowed/periodica.mp4"));
+    EXPECT_NE(allowed.out.find("  flashes    WCAG fails: "), std::string::npos) << allowed.out;
+    EXPECT_NE(allowed.out.find("; broadcast fails: "), std::string::npos) << allowed.out;
+    EXPECT_EQ(read_text(dir + "/allowed/flashes.txt"), read_text(dir + "/refused/flashes.txt"));
 }
 
 // Supersampling, on the rings at 150@1 rendered at 160x120 times 1, 2 and 4

@@ -39,6 +39,9 @@ TEST(CaptureOptions, ParsesBothSpellingsAndKeepsDefaults)
                                 published.supersample, published.fps}),
               (std::vector<int>{true, 1920, 1080, 2, 60}));
     ASSERT_TRUE(parse({"--publish=o", "--size=1440x1080", "--supersample", "4"}, &published, &error)) << error;
+    CaptureOptions checked;  // a span at any size
+    EXPECT_TRUE(parse({"--out", "f", "--flashes", "--from", "1500", "--width", "256", "--height", "192"}, &checked,
+                      &error)) << error;
     EXPECT_EQ((std::vector<int>{published.publish_width, published.publish_height, published.supersample}),
               (std::vector<int>{1440, 1080, 4}));
 }
@@ -65,6 +68,10 @@ TEST(CaptureOptions, RefusesBadValuesAndCombinationsSayingWhy)
         {{"--out", "o", "--size", "320x240"}, "go with --publish"},
         {{"--out", "o", "--chapters", "--from", "700"}, "--chapters can't be combined"},
         {{"--publish", "o", "--chapters"}, "--chapters"},
+        {{"--out", "o", "--flashes", "--mp4"}, "--flashes can't be combined"},
+        {{"--publish", "o", "--flashes"}, "--flashes can't be combined"},
+        {{"--out", "o", "--allow-flashes"}, "goes with --publish"},
+        {{"--out", "o", "--flashes", "--width", "64", "--height", "20"}, "more than the 64x20 picture has"},
     };
     for (const auto& refusal : refusals) {
         CaptureOptions options;
