@@ -2,8 +2,10 @@
 #include <SDL.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/clock.h"
+#include "app/data_search.h"
 #include "app/shell.h"
 #include "app/startup.h"
 #include "player/player.h"
@@ -34,20 +36,39 @@ void pre_answer_device_menu()
     std::ungetc('2', stdin);
 }
 
-int start_up_show()
-{
-    pre_answer_device_menu();
-    return start_up_show_choosing(select_sound_device);
-}
-
-int start_up_show_choosing(int (*choose_sound_device)())
+static int start_up_show_from(const char* data_dir, int (*choose_sound_device)())
 {
     install_show_clock(kLiveClock);
-    if (!load_resources(choose_sound_device)) return 0;
+    if (!load_resources(data_dir, choose_sound_device)) return 0;
 
     glClearColor(0, 0, 0, 0);
     glEnable(GL_TEXTURE_2D);
     return 1;
+}
+
+int start_up_show(const char* data_dir)
+{
+    pre_answer_device_menu();
+    return start_up_show_from(data_dir, select_sound_device);
+}
+
+int start_up_show_choosing(int (*choose_sound_device)())
+{
+    return start_up_show_from(kWorkingDataDir, choose_sound_device);
+}
+
+// Names both places searched, so a user of the installed program sees where
+// its data was expected.
+static void report_missing_module(const std::string& installed_dir)
+{
+    if (installed_dir.empty()) {
+        std::fprintf(stderr, "periodica: cannot open the module %s/%s under the working directory\n",
+                     kWorkingDataDir, kModuleFileName);
+    } else {
+        std::fprintf(stderr, "periodica: cannot open the module: looked for %s/%s under the working directory "
+                             "and %s/%s\n",
+                     kWorkingDataDir, kModuleFileName, installed_dir.c_str(), kModuleFileName);
+    }
 }
 
 bool before_first_row()
@@ -64,6 +85,11 @@ bool draw_live_frame(int width, int height)
 
 int run_demo(int argc, char** argv)
 {
+    const std::string installed_dir = installed_data_dir(own_program_path());
+    const std::string found_dir = find_data_dir(installed_dir);
+    // With neither, the working directory's data/ is read as before, so each
+    // picture gets its placeholder warning and the module its message.
+    const std::string data_dir = found_dir.empty() ? kWorkingDataDir : found_dir;
     const uint32_t flags = video_flags(argc, argv);
     SDL_Init(SDL_INIT_VIDEO);
     if (!SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, flags)) {
@@ -74,7 +100,10 @@ int run_demo(int argc, char** argv)
     }
     SDL_ShowCursor(SDL_DISABLE);
 
-    if (!start_up_show()) return 1;
+    if (!start_up_show(data_dir.c_str())) {
+        report_missing_module(installed_dir);
+        return 1;
+    }
     start_playback(kTicksPerSecond, pt_tick);
 
     // The replay routine starts row 0 of order 0 on its own thread.

@@ -18,11 +18,12 @@ bool past_the_end(int32_t position);
 void pre_answer_device_menu();
 // What the live show does once its OpenGL is current, on the desktop and in
 // a browser: the device menu's pushed answer, the live clock, the resources
-// (load_resources), the clear colour and texturing. 1 on success, 0 when the
-// module file can't be opened.
-int start_up_show();
-// The same with another choice of sound device than the pushed menu answer
-// (see load_resources): the browser's page has no menu.
+// from data_dir (load_resources), the clear colour and texturing. 1 on
+// success, 0 when the module file can't be opened.
+int start_up_show(const char* data_dir);
+// The same from data/ under the working directory, with another choice of
+// sound device than the pushed menu answer (see load_resources): the
+// browser's page has no menu.
 int start_up_show_choosing(int (*choose_sound_device)());
 // True until the replay routine has started row 0 of order 0: the position
 // is -37 before, far above 100 when read unsigned.
@@ -37,5 +38,7 @@ void set_frame_view();
 // Frame steps from the clear to the timeline, for position p, into a picture
 // of width x height pixels (the window's size, live).
 void draw_frame(double p, int width, int height);
-// The whole program; returns the exit status.
+// The whole show, played from the data data_search.h finds (the working
+// directory's data/ first); returns the exit status: 0 at its end or when
+// ended, 1 without the module, 2 without a window.
 int run_demo(int argc, char** argv);

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <cstdio>
+#include <string>
 
 #include "gfx/effects/effects.h"
 #include "gfx/effects/scalar_field.h"
@@ -28,10 +29,11 @@ void load_song_and_effects()
     tube_clear();
 }
 
-int load_resources(int (*choose_sound_device)())
+int load_resources(const char* data_dir, int (*choose_sound_device)())
 {
-    load_textures();
-    if (!read_module_file(kModulePath)) return 0;
+    load_textures_from(data_dir);
+    const std::string module_path = std::string(data_dir) + "/" + kModuleFileName;
+    if (!read_module_file(module_path.c_str())) return 0;
     choose_sound_device();
     load_song_and_effects();
     return 1;

@@ -3,19 +3,19 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "gfx/unit_quad.h"
 
 GLuint textures[kTextureCount];
 uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 
-static const char* const kPicturePaths[] = {
-    "data/velmor.jpg", "data/tandro.jpg", "data/quillet.jpg", "data/brasko.jpg",
-    "data/orvane.jpg", "data/pimsel.jpg", "data/dorrin.jpg",
+static const char* const kPictureNames[] = {
+    "velmor.jpg", "tandro.jpg", "quillet.jpg", "brasko.jpg", "orvane.jpg", "pimsel.jpg", "dorrin.jpg",
 };
 
 // Decoded pictures stay allocated for the whole run, like the textures.
-static uint8_t* picture_pixels[std::size(kPicturePaths)];
+static uint8_t* picture_pixels[std::size(kPictureNames)];
 
 // Shown instead of a picture that can't be read: a small grey/magenta checker.
 static constexpr int kPlaceholderSize = 8;
@@ -60,6 +60,11 @@ static void upload(GLuint name, GLenum format, uint32_t width, uint32_t height, 
 
 void load_textures()
 {
+    load_textures_from("data");
+}
+
+void load_textures_from(const char* data_dir)
+{
     glGenTextures(kTextureCount, textures);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
@@ -72,11 +77,12 @@ void load_textures()
         // load_jpeg sets the size only when it succeeds.
         uint32_t width = kPlaceholderSize;
         uint32_t height = kPlaceholderSize;
-        picture_pixels[index] = load_jpeg(kPicturePaths[index], &width, &height);
+        const std::string path = std::string(data_dir) + "/" + kPictureNames[index];
+        picture_pixels[index] = load_jpeg(path.c_str(), &width, &height);
         const uint8_t* pixels = picture_pixels[index];
         if (!pixels) {
             std::fprintf(stderr, "periodica: cannot read picture %s; showing a placeholder\n",
-                         kPicturePaths[index]);
+                         path.c_str());
             build_placeholder();
             pixels = placeholder_pixels;
         }

@@ -16,6 +16,8 @@ extern uint8_t disc_pixels[kDiscSize * kDiscSize * 4];
 // checker with a warning line for one that can't be read) and the disc, then
 // draws each once so the first frame finds them ready.
 void load_textures();
+// The same from another directory (no trailing slash): DIR/velmor.jpg and so on.
+void load_textures_from(const char* data_dir);
 
 // Decodes a JPEG into a malloc'ed top-down RGB buffer of (height + 1) rows;
 // null when the file can't be opened or claims an absurd size, and then the

@@ -16,6 +16,8 @@ status=$?
 [ "$status" -eq 1 ] || fail "missing module: status $status, expected 1"
 [ ! -s stdout.txt ] || fail "missing module: the menu was printed: $(head -c 200 stdout.txt)"
 grep -q "data/velmor.jpg" stderr.txt || fail "missing picture not named on stderr"
+grep -q "^periodica: cannot open the module: looked for data/zentaro.mod under the working directory and /.*/share/games/periodica/zentaro.mod$" stderr.txt ||
+  fail "missing module: the places looked are not named: $(grep module stderr.txt)"
 
 # No display for the x11 driver: the window can't open.
 env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "$binary" -w >stdout.txt 2>stderr.txt </dev/null
