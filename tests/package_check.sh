@@ -13,18 +13,8 @@ build_dir="$(cd "$3" && pwd)"
 version="$4"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $what"; else failed=$((failed + 1)); echo "FAIL: $what"; fi
-}
-finish() {
-  echo "package $scenario: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit $?
-}
+report="package $scenario"
+source "$(dirname "${BASH_SOURCE[0]}")/script_checks.sh"
 
 deb=$("$source_dir/scripts/make-deb" "$build_dir" "$work/first" 2>"$work/make-deb.err")
 check "make-deb builds the package: $(cat "$work/make-deb.err")" [ -f "$deb" ]

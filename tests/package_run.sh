@@ -19,18 +19,8 @@ close_tool="${5:-}"
 audio_tap="${6:-}"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; [ -n "${KEEP_WORK:-}" ] && cp -r "$work" "$KEEP_WORK"; rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $what"; else failed=$((failed + 1)); echo "FAIL: $what"; fi
-}
-finish() {
-  echo "package $scenario: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit $?
-}
+report="package $scenario"
+source "$(dirname "${BASH_SOURCE[0]}")/script_checks.sh"
 program_lines() { grep '^periodica' "$1" || true; }
 
 deb=$("$source_dir/scripts/make-deb" "$build_dir" "$work/deb" 2>"$work/make-deb.err")

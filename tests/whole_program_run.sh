@@ -19,18 +19,8 @@ audio_tap="${4:-}"
 binary="$build_dir/periodica"
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; [ -n "${KEEP_WORK:-}" ] && cp -r "$work" "$KEEP_WORK"; rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check DESCRIPTION COMMAND...
-  local what="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $what"; else failed=$((failed + 1)); echo "FAIL: $what"; fi
-}
-finish() {
-  echo "$scenario: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit $?
-}
+report="$scenario"
+source "$(dirname "${BASH_SOURCE[0]}")/script_checks.sh"
 convert_tool=/usr/bin/convert
 [ -x "$convert_tool" ] || convert_tool=convert
 
