@@ -83,7 +83,8 @@ function openPeriodicaSound(options) {
                            // context's start when the show starts part-way; later
                            // after the browser skipped some of the sound)
     skipped: 0,            // context frames the browser skipped, as last reported
-    made: 0,               // samples made, as far as the page has heard
+    made: 0,               // samples played, as far as the page has heard
+    known: 0,              // samples whose position changes the page has heard of
     lastReport: 0,         // page time (ms) of the worklet's last report
     changes: [],           // [first sample, position] pairs not yet taken
     interval: 1000 / 60,   // the display's frame interval, ms, as the frames show it
@@ -95,8 +96,9 @@ function openPeriodicaSound(options) {
   // Tests: what was recorded, as lines of text: "first FRAME", one "sound
   // FRAME BASE64" per stretch the tap passed (from context frame FRAME, the
   // floats' bytes, little-endian), and one "frame TIMESTAMP SHOWN POSITION
-  // HEARD CONTEXT_TIME PERFORMANCE_TIME" per frame drawn (the output clock's
-  // reading the estimate used, -1 -1 where none was asked).
+  // HEARD CONTEXT_TIME PERFORMANCE_TIME MADE" per frame drawn (the output clock's
+  // reading the estimate used, -1 -1 where none was asked; MADE the samples
+  // played then, as the page had heard).
   if (log) log.dump = function () {
     const lines = ['first ' + log.first];
     log.taps.forEach(function (tap) {
@@ -135,6 +137,7 @@ function openPeriodicaSound(options) {
     sound.first = message.first;  // later after a skip
     sound.skipped = message.skipped;
     sound.made = message.made;
+    sound.known = message.known;
     sound.lastReport = performance.now();
     for (let i = 0; i < message.changes.length; i += 2)
       sound.changes.push(message.changes[i], message.changes[i + 1]);
@@ -247,8 +250,8 @@ function openPeriodicaSound(options) {
     const rate = context.sampleRate;
     return 'render ' + (context.currentTime * rate - sound.first).toFixed(0) + ', output ' +
            (stamp.contextTime * rate - sound.first).toFixed(0) + ' at ' + stamp.performanceTime.toFixed(1) +
-           ' (now ' + performance.now().toFixed(1) + '), made ' + sound.made + ', skipped ' + sound.skipped +
-           ', latencies ' + context.baseLatency + ' + ' + (outputClockAsked ? context.outputLatency : '(not asked)');
+           ' (now ' + performance.now().toFixed(1) + '), made ' + sound.made + ', known ' + sound.known +
+           ', skipped ' + sound.skipped + ', latencies ' + context.baseLatency + ' + ' + (outputClockAsked ? context.outputLatency : '(not asked)');
   };
 
   // Tests: what the frame drew, with what its estimate used.
@@ -256,7 +259,7 @@ function openPeriodicaSound(options) {
     if (!log || !sound.stamp) return;
     const s = sound.stamp;
     log.frames.push([s.timestamp, s.shown, position, heard, s.stamp ? s.stamp.contextTime : -1,
-                     s.stamp ? s.stamp.performanceTime : -1]);
+                     s.stamp ? s.stamp.performanceTime : -1, sound.made]);
   };
 
   // Ends the sound at once; nothing of it outlives the show.

@@ -1,9 +1,9 @@
 // The page's AudioWorklet: runs on the browser's audio rendering thread.
 //
 // 'periodica-sound' makes the show's sound with the audio module (the
-// desktop's player, voices, mixer and audio callback in WebAssembly), one
-// render quantum per process call, and tells the page where each song
-// position starts, in frames of the audio context's clock.
+// desktop's player, voices, mixer and audio callback in WebAssembly), plays
+// it a render quantum per process call, and tells the page where each song
+// position starts, in samples from the first, some 49 ms before it plays.
 // 'periodica-tap' passes its input through and, for the page's tests, sends
 // every frame it passes to the page.
 'use strict';
@@ -11,6 +11,16 @@
 // How often, in quanta, the page hears how far the sound is made even when
 // no position started: it draws nothing far beyond what it knows.
 const kReportEvery = 4;
+// How far ahead of what it plays the sound is made, in samples (49 ms). A
+// frame is shown a frame interval after it is drawn, and on a device with
+// little latency the sound heard then is not played yet: the page must
+// already know where its rows start. The samples heard are the same, only
+// made sooner.
+const kMadeAhead = 2176;
+// The made samples not yet played; larger than kMadeAhead and a request.
+const kAheadCapacity = 8192;
+// The most audio_render makes at once.
+const kMostFrames = 4096;
 // The show lasts about 148 s.
 const kShowSeconds = 150;
 const kMeasurePasses = 10;
@@ -34,7 +44,10 @@ class PeriodicaSound extends AudioWorkletProcessor {
                            // when the show starts part-way; later after a skip)
     this.skipped = 0;      // context frames for which the node was not called
     this.lastFrame = 0;    // the context frame of the last quantum made
-    this.made = 0;         // samples made so far
+    this.made = 0;         // samples played so far
+    this.ahead = new Float32Array(kAheadCapacity);  // a ring of the samples made, not yet played
+    this.aheadStart = 0;
+    this.aheadCount = 0;
     this.quanta = 0;
     this.playing = false;
     if (settings.from > 0) this.skipTo(settings.from);
@@ -83,15 +96,39 @@ class PeriodicaSound extends AudioWorkletProcessor {
     this.firstFrame = currentFrame - this.made;
     this.lastFrame = currentFrame;
     ++this.quanta;
-    const samples = audio.audio_render(out.length);
-    out.set(new Float32Array(audio.memory.buffer, samples, out.length));
+    this.makeAhead(kMadeAhead + out.length - this.aheadCount);
+    this.play(out);
     this.made += out.length;
+    // Known: the samples whose position changes the page has been told of.
     const count = audio.audio_change_count();
     if (count > 0 || this.quanta % kReportEvery === 0) {
       const changes = Array.from(new Int32Array(audio.memory.buffer, audio.audio_changes(), count * 2));
-      this.port.postMessage({first: this.firstFrame, made: this.made, changes: changes, skipped: this.skipped});
+      this.port.postMessage({first: this.firstFrame, made: this.made, known: this.made + this.aheadCount,
+                             changes: changes, skipped: this.skipped});
     }
     return true;
+  }
+
+  // Makes `frames` more samples (at most kMostFrames) at the ring's end.
+  makeAhead(frames) {
+    if (frames <= 0) return;
+    frames = Math.min(frames, kMostFrames, kAheadCapacity - this.aheadCount);
+    const audio = this.audio;
+    const made = new Float32Array(audio.memory.buffer, audio.audio_render(frames), frames);
+    const at = (this.aheadStart + this.aheadCount) % kAheadCapacity;
+    const before = Math.min(frames, kAheadCapacity - at);
+    this.ahead.set(made.subarray(0, before), at);
+    this.ahead.set(made.subarray(before), 0);
+    this.aheadCount += frames;
+  }
+
+  // Plays the ring's first out.length samples into out.
+  play(out) {
+    const before = Math.min(out.length, kAheadCapacity - this.aheadStart);
+    out.set(this.ahead.subarray(this.aheadStart, this.aheadStart + before));
+    out.set(this.ahead.subarray(0, out.length - before), before);
+    this.aheadStart = (this.aheadStart + out.length) % kAheadCapacity;
+    this.aheadCount -= out.length;
   }
 
   // The cost of a quantum: the show's sound made quantum by quantum, timed

@@ -39,9 +39,6 @@
 // make its first sample.
 static constexpr double kSoundWaitMs = 3000;
 static constexpr double kWorkletWaitMs = 5000;
-// How far a frame may be shown beyond the sound made so far, in samples
-// (46 ms: a frame interval and the reports' spacing, with room).
-static constexpr double kUnheardSamples = 2048;
 // Reports come every 4 quanta (11.6 ms); one older than this is held up.
 static constexpr double kFreshReportMs = 30;
 // The longest frames wait, with fresh reports, for sound that is not made:
@@ -103,6 +100,9 @@ EM_JS(void, copy_sound_failure, (char* text, int capacity), {
 });
 EM_JS(double, heard_sample, (double timestamp), { return Module['sound'].heardSample(timestamp); });
 EM_JS(double, samples_made, (), { return Module['sound'].made; });
+// The samples whose position changes have come (the worklet makes them some
+// 49 ms before they play).
+EM_JS(double, samples_known, (), { return Module['sound'].known; });
 // Milliseconds since the worklet's last report reached the page.
 EM_JS(double, report_age_ms, (), { return performance.now() - Module['sound'].lastReport; });
 // Moves up to capacity (first sample, position) pairs into pairs; their count.
@@ -239,15 +239,17 @@ static bool sound_settled()
 }
 
 // Brings the heard clock to the frame begun at timestamp; false when the
-// frame would be shown beyond the sound the page has heard of while the
-// worklet's reports are late (the page was stalled and they wait in its
-// queue), so it is better not drawn. Beyond it with fresh reports is usual:
-// the frame is shown a frame interval from now, and on a device with little
-// latency that sound may not be made yet. Far beyond it with fresh reports,
-// the rest of a stall's reports may still wait in the queue, so the frame
-// waits too, but not for good: after kLongestHoldMs the estimate is taken
-// to be wrong (the sound can't be heard before it is made) and the frame is
-// drawn at the furthest it may be. Nor does the picture go back in time.
+// frame would be shown beyond the sound played, as the page has heard,
+// while the worklet's reports are late (the page was stalled and they wait
+// in its queue), so it is better not drawn. Beyond it with fresh reports is
+// usual: the frame is shown a frame interval from now, and on a device with
+// little latency that sound is not played yet; its rows are known, though,
+// as the worklet makes the sound ahead. Beyond even that with fresh
+// reports, the rest of a stall's reports may still wait in the queue, so
+// the frame waits too, but not for good: after kLongestHoldMs the estimate
+// is taken to be wrong (the sound can't be heard before it is made) and the
+// frame is drawn at the last sample known. Nor does the picture go back in
+// time.
 static bool hear_frame(double timestamp)
 {
     int32_t pairs[kChangesPerTake * 2];
@@ -256,14 +258,15 @@ static bool hear_frame(double timestamp)
     }
     frame_sample = std::max(heard_sample(timestamp), drawn_sample);
     const double made = samples_made();
+    const double known = samples_known();
     const bool fresh = report_age_ms() < kFreshReportMs;
-    if (frame_sample >= made + kUnheardSamples || (frame_sample >= made && !fresh)) {
+    if (frame_sample >= known || (frame_sample >= made && !fresh)) {
         const double now = emscripten_get_now();
         if (held_since_ms < 0) held_since_ms = now;
         if (!fresh || now - held_since_ms < kLongestHoldMs) return false;
-        note_now_and_then(&beyond_frames, "frame %.0f samples beyond the sound made, drawn at its end (%d so far)",
-                          frame_sample - made, beyond_frames + 1);
-        frame_sample = made + kUnheardSamples;
+        note_now_and_then(&beyond_frames, "frame %.0f samples beyond the sound known, drawn at its end (%d so far)",
+                          frame_sample - known, beyond_frames + 1);
+        frame_sample = known - 1;
     } else {
         held_since_ms = -1;
     }
@@ -367,8 +370,9 @@ static void advance_show(double timestamp)
     }
     if (heard && !hear_frame(timestamp)) {
         last_drawn_timestamp = -1;
-        note_now_and_then(&held_frames, "frame held (%d so far): heard sample %.0f, %.0f made, last report %.0f ms ago",
-                          held_frames + 1, frame_sample, samples_made(), report_age_ms());
+        note_now_and_then(&held_frames,
+                          "frame held (%d so far): heard sample %.0f, %.0f made, %.0f known, last report %.0f ms ago",
+                          held_frames + 1, frame_sample, samples_made(), samples_known(), report_age_ms());
         return;
     }
     if (stage == Stage::waiting_for_first_row) {
