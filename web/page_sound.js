@@ -251,7 +251,8 @@ function openPeriodicaSound(options) {
     return 'render ' + (context.currentTime * rate - sound.first).toFixed(0) + ', output ' +
            (stamp.contextTime * rate - sound.first).toFixed(0) + ' at ' + stamp.performanceTime.toFixed(1) +
            ' (now ' + performance.now().toFixed(1) + '), made ' + sound.made + ', known ' + sound.known +
-           ', skipped ' + sound.skipped + ', latencies ' + context.baseLatency + ' + ' + (outputClockAsked ? context.outputLatency : '(not asked)');
+           ', skipped ' + sound.skipped + ', latencies ' + context.baseLatency + ' + ' +
+           (outputClockAsked ? context.outputLatency : '(not asked)');
   };
 
   // Tests: what the frame drew, with what its estimate used.
