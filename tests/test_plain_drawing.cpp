@@ -256,18 +256,24 @@ static void fill_field(float (*value)(int, int, int))
 }
 
 static float field_t;
-static void plain_field()
+static void plain_cubes()
 {
     glPushMatrix();
-    draw_cube_field(field_t);  // only for its lights; cleared below
-    glPopMatrix();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glRotatef(13 * field_t, 1, 0, 0);
     glRotatef(17 * field_t, 0, 1, 0);
     glRotatef(15 * field_t, 0, 0, 1);
     for (int i = 0; i < kFieldSize; ++i)
         for (int j = 0; j < kFieldSize; ++j)
             for (int k = 0; k < kFieldSize; ++k) draw_cube(scalar_field[i][j][k] - 0.8f, i - 8.0f, j - 8.0f, k - 8.0f);
+    glPopMatrix();
+}
+static void plain_field()
+{
+    glPushMatrix();
+    draw_cube_field(field_t);  // only for its lights; cleared below
+    glPopMatrix();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    plain_cubes();
 }
 
 TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
@@ -285,6 +291,15 @@ TEST_F(PlainDrawing, CubeFieldMatchesItsCubesDrawnOneByOne)
         field_t = t;
         expect_alike(plain_field, effect, 12, 0, t);
     }
+    // And the outline is the cubes' own: twelve edges to a cube, none added
+    // (an edge from a corner to itself draws no pixel) and none left out.
+    const size_t lines = feedback_lines(capture_feedback([] {
+                             glPushMatrix();
+                             draw_cube_field(field_t);
+                             glPopMatrix();
+                         })).size();
+    EXPECT_GT(lines, 12u * 100);
+    EXPECT_EQ(lines, feedback_lines(capture_feedback(plain_cubes)).size());
 }
 
 // The iso-surface nearest cells first against every cell polygonised in
